@@ -1,0 +1,52 @@
+// A document read forward one token at a time from a device it owns; it never
+// holds the tree.
+#pragma once
+
+#include "rururorodoc.h"
+
+#include <QXmlStreamReader>
+#include <optional>
+
+class RurUrOroIncrementalReader : public RurUrOroDoc, public RurUrOroIncrementalReaderInterface {
+public:
+    enum ParseState : qint32 {
+        NotStarted = 0,
+        BetweenElements = 1,
+        ElementPending = 2,
+        ElementReported = 3,
+        ReportingAttributes = 4,
+        InContent = 5,
+        ElementClosed = 6,
+        Finished = 7,
+    };
+
+    RurUrOroIncrementalReader();
+    ~RurUrOroIncrementalReader() override;
+
+    // Takes ownership of an open device; refuses a null or closed one.
+    bool setDevice(QIODevice* device);
+    void setCaseSensitive(bool value);
+    qint64 charactersOffset();
+
+    RurUrOroEntity* beginTraversion(const QString& nodeName, int docID) override;
+    RurUrOroEntity* getNextEntity(int* entityType, QString* name, QString* value, int* depth, bool* isEndElement,
+                                  int docID) override;
+    RurUrOroEntity* getNextChildNode(RurUrOroEntity* parent, QString* name, int* depth, int docID) override;
+    bool closeExistingNode(RurUrOroEntity* entity, int* depth, int docID) override;
+    bool getNamedAttribute(RurUrOroEntity* entity, const QString& name, QString* value, bool noCase,
+                           int docID) override;
+    int getAttributeCount(RurUrOroEntity* entity, int docID) override;
+    QString getNodeText(RurUrOroEntity* entity, int docID) override;
+    int getLineNumber(int docID) override;
+    void endTraversion(int docID) override;
+
+private:
+    QXmlStreamReader xmlReader;
+    QXmlStreamAttributes pendingAttributes;
+    qint32 reportedAttributeIndex = 0;
+    bool caseSensitive = false;
+    qint32 mDepth = 0;
+    std::optional<QString> currentElementName;
+    bool elementTextRead = false;
+    qint32 parseState = NotStarted;
+};

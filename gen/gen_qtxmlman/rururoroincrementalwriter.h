@@ -1,0 +1,18 @@
+// A new document streamed through a temporary file and copied to its
+// destination on save.
+#pragma once
+
+#include "rururorodoc.h"
+
+class RurUrOroIncrementalWriter : public RurUrOroDoc, public RurUrOroIncrementalWriterInterface {
+public:
+    explicit RurUrOroIncrementalWriter(const QString& rootName);
+    ~RurUrOroIncrementalWriter() override;
+
+    bool save(QIODevice* device, int docID) override;
+
+    bool openNode(const QString& name, int docID) override;
+    bool addAttribute(const QString& name, const QString& value, int docID) override;
+    bool addText(const QString& text, int docID) override;
+    bool closeNode(int docID) override;
+};
