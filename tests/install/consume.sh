@@ -1,0 +1,25 @@
+#!/bin/sh
+# Usage: consume.sh BUILD_DIR SOURCE_DIR
+# Installs the libraries into a fresh prefix, then builds and runs a C consumer
+# once through the CMake package and once through pkg-config.
+set -eu
+build=$1
+source=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+libdir=$(find "$prefix" -name librururoro.so -exec dirname {} \; | head -n 1)
+
+cmake -S "$source/tests/install/consumer" -B "$work/cmake-build" -G Ninja \
+    -DCMAKE_PREFIX_PATH="$prefix" -DEXAMPLE_SOURCE="$source/examples/print_document.c" >/dev/null
+cmake --build "$work/cmake-build" >/dev/null
+LD_LIBRARY_PATH=$libdir "$work/cmake-build/consumer" "$source/samples/catalog.xml" | grep -q 'element catalog'
+
+PKG_CONFIG_PATH=$libdir/pkgconfig
+export PKG_CONFIG_PATH
+cc -std=c99 -pedantic-errors -Wall -Wextra -Werror "$source/examples/print_document.c" -o "$work/pc-consumer" \
+    $(pkg-config --cflags --libs rururoro)
+LD_LIBRARY_PATH=$libdir "$work/pc-consumer" "$source/samples/catalog.xml" | grep -q 'attr id=b1'
+echo "consumers built and ran against $prefix"
