@@ -1,0 +1,85 @@
+// The one object the C interface talks to: it owns every open document, finds
+// documents by ID, creates and loads them, remembers the working document, and
+// forwards reading and writing operations to the document that owns them.
+#pragma once
+
+#include "rururorodoc.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class QIODevice;
+
+class QtXmlManager : public RurUrOroIncrementalReaderInterface, public RurUrOroIncrementalWriterInterface {
+public:
+    // The process-wide manager, made on first use and never destroyed.
+    static QtXmlManager* instance();
+
+    // A separate manager with its own registry (tests use one to stay apart from
+    // the process-wide instance); document IDs stay process-wide all the same.
+    QtXmlManager();
+    QtXmlManager(const QtXmlManager&) = delete;
+    QtXmlManager& operator=(const QtXmlManager&) = delete;
+
+    // Reading operations. A document that offers them becomes the working one.
+    RurUrOroEntity* beginTraversion(const QString& nodeName, int docID) override;
+    RurUrOroEntity* getNextEntity(int* entityType, QString* name, QString* value, int* depth, bool* isEndElement,
+                                  int docID) override;
+    RurUrOroEntity* getNextChildNode(RurUrOroEntity* parent, QString* name, int* depth, int docID) override;
+    bool closeExistingNode(RurUrOroEntity* entity, int* depth, int docID) override;
+    bool getNamedAttribute(RurUrOroEntity* entity, const QString& name, QString* value, bool noCase,
+                           int docID) override;
+    int getAttributeCount(RurUrOroEntity* entity, int docID) override;
+    QString getNodeText(RurUrOroEntity* entity, int docID) override;
+    int getLineNumber(int docID) override;
+    void endTraversion(int docID) override;
+
+    // Destroys every document still registered. May rethrow a document's
+    // counter fault (a heap QString*).
+    virtual ~QtXmlManager() noexcept(false);
+
+    // Writing operations. They never change the working document.
+    bool openNode(const QString& name, int docID) override;
+    bool addAttribute(const QString& name, const QString& value, int docID) override;
+    bool addText(const QString& text, int docID) override;
+    bool closeNode(int docID) override;
+
+    // Registry. `docID` of the two create operations is written without a
+    // plausibility test; `load` tests it.
+    RurUrOroDoc* createDocument(int* docID, bool incrementalWriter, const QString& rootName);
+    RurUrOroDoc* createBufferWriter(int* docID, const QString& rootName);
+    int removeDocument(int docID);
+    bool documentExist(int docID);
+    RurUrOroDoc* findDocument(int docID);
+    int getWorkingDocument() const;
+    void setWorkingDocument(int docID);
+    // Takes ownership of the open `device` in every case.
+    bool load(QIODevice* device, int* docID, int* errorLine, int* errorColumn, bool noCase, bool incremental);
+    // The device stays open and stays the caller's.
+    bool save(QIODevice* device, int docID);
+
+    // Operations of one document kind. getNamedNode (with a non-null parent),
+    // documentToString and documentToByteArray throw a heap QString* naming the
+    // operation when the document is of another kind; the catcher deletes it.
+    bool openLevel(int docID);
+    RurUrOroEntity* getNamedNode(RurUrOroEntity* parent, const QString& name, int* depth, int docID);
+    bool elementHasMoreAttributes(bool* more, int docID);
+    bool elementHasMoreChildren(bool* more, int docID);
+    QString documentToString(int docID);
+    QByteArray documentToByteArray(int docID);
+    int topLevelNodesCount(RurUrOroEntity* entity, int docID);
+    qint64 charactersOffset(int docID);
+
+private:
+    template <typename Target>
+    Target* findAs(int docID);
+    template <typename Target>
+    Target* findForReading(int docID);
+    template <typename Target>
+    Target* findOrRefuse(int docID, const char* operation);
+    RurUrOroDoc* registerDocument(RurUrOroDoc* document, int* docID);
+
+    QList<RurUrOroDoc*> documents;
+    int workingDocumentID = -1;
+};
