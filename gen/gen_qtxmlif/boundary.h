@@ -19,11 +19,9 @@
 
 namespace boundary {
 
-// A pointer argument counts only when its value, as an unsigned 64-bit number,
-// is above 1000.
 inline bool plausible(const volatile void* pointer)
 {
-    return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(pointer)) > 1000;
+    return isPlausiblePointer(pointer);
 }
 
 // A string argument is empty when it is null or its first byte is NUL.

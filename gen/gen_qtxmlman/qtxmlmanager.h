@@ -11,6 +11,13 @@
 
 class QIODevice;
 
+// The library's rule for pointer arguments: one counts only when its value, as
+// an unsigned 64-bit number, is above 1000.
+inline bool isPlausiblePointer(const volatile void* pointer)
+{
+    return static_cast<quint64>(reinterpret_cast<quintptr>(pointer)) > 1000;
+}
+
 class QtXmlManager : public RurUrOroIncrementalReaderInterface, public RurUrOroIncrementalWriterInterface {
 public:
     // The process-wide manager, made on first use and never destroyed.
