@@ -19,4 +19,9 @@ public:
     bool addAttribute(const QString& name, const QString& value, int docID) override;
     bool addText(const QString& text, int docID) override;
     bool closeNode(int docID) override;
+
+private:
+    QXmlStreamWriter xmlWriter;
+    QBuffer outputBuffer;
+    qint32 openElementCount = 0;
 };

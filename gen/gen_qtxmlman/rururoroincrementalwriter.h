@@ -3,6 +3,9 @@
 #pragma once
 
 #include "rururorodoc.h"
+#include "rururorostreamwriter.h"
+
+#include <QTemporaryFile>
 
 class RurUrOroIncrementalWriter : public RurUrOroDoc, public RurUrOroIncrementalWriterInterface {
 public:
@@ -15,4 +18,9 @@ public:
     bool addAttribute(const QString& name, const QString& value, int docID) override;
     bool addText(const QString& text, int docID) override;
     bool closeNode(int docID) override;
+
+private:
+    RurUrOroStreamWriter streamWriter;
+    QTemporaryFile tempFile;
+    qint32 openElementCount = 0;
 };
