@@ -16,6 +16,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <cstring>
 
 namespace boundary {
 
@@ -36,6 +37,15 @@ inline void set(T* target, V value)
 {
     if (plausible(target))
         *target = static_cast<T>(value);
+}
+
+// A one-byte flag: any non-zero byte counts as true, also one that a caller
+// declaring the flag as a plain char passed with a value above 1.
+inline bool flag(bool byte)
+{
+    unsigned char raw;
+    std::memcpy(&raw, &byte, 1);
+    return raw != 0;
 }
 
 inline QtXmlManager& manager()
@@ -59,6 +69,13 @@ inline QString fromPath(const char* path)
 inline RurUrOroEntity* entityOf(void* handle)
 {
     return static_cast<RurUrOroEntity*>(handle);
+}
+
+// A handle up to 1000 was never handed out: it stands for no entity rather than
+// a pointer to read through.
+inline RurUrOroEntity* entityOrNull(void* handle)
+{
+    return plausible(handle) ? entityOf(handle) : nullptr;
 }
 
 // One "INTERNAL" entry "(condition) at file line", then exactly one error sound.

@@ -1,0 +1,117 @@
+// Loading: a file or a caller's buffer becomes a new document, parsed whole (DOM)
+// or pulled token by token later (incremental reader).
+#include "boundary.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+namespace {
+
+// Text mode drops every 0x0D byte. In a byte-oriented encoding that byte is only
+// ever a carriage return, which the parser folds into a line feed anyway, so text
+// mode is harmless there. In UTF-16 (and UTF-32) 0x0D is half of many code units
+// (a CR in CR LF, U+010D, U+0D00 ...), and dropping it shifts every later byte.
+// Such files are recognised as XML's encoding detection does: by a byte-order mark
+// or by NUL bytes among the first four; they are read unchanged.
+bool hasWideCodeUnits(const QByteArray& head)
+{
+    return head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") || head.contains('\0');
+}
+
+// Only regular files are read: opening a FIFO without a writer blocks for good
+// and a device may never end. A directory, a FIFO or a device therefore counts as
+// a file that cannot be opened: the path names something that exists, so "not
+// found" would send the user looking for a missing file.
+std::unique_ptr<QFile> openForReading(const QFileInfo& info)
+{
+    if (!info.isFile())
+        return nullptr;
+    auto file = std::make_unique<QFile>(info.filePath());
+    if (!file->open(QIODevice::ReadOnly))
+        return nullptr;
+    if (!hasWideCodeUnits(file->peek(4)))
+        file->setTextModeEnabled(true);
+    return file;
+}
+
+std::uint32_t loadFile(const char* file_path, int* doc_id, bool incremental)
+try {
+    if (!RURUROR_CHECK_NOT_EMPTY(file_path))
+        return GEN__QTXMLIF_E_NO_DOCUMENT;
+    boundary::set(doc_id, -1);
+
+    const QFileInfo info(boundary::fromPath(file_path));
+    if (!info.exists()) {
+        RURUROR_LOG_ERROR(64, "Unable to find document: %s", file_path);
+        return GEN__QTXMLIF_E_NO_DOCUMENT;
+    }
+    std::unique_ptr<QFile> file = openForReading(info);
+    if (!file) {
+        RURUROR_LOG_ERROR(71, "Unable to open document: %s", file_path);
+        return GEN__QTXMLIF_E_OPEN_FAILED;
+    }
+
+    int docID = -1;
+    int errorLine = 0;
+    int errorColumn = 0;
+    if (boundary::manager().load(file.release(), &docID, &errorLine, &errorColumn, false, incremental) &&
+        docID != -1) {
+        boundary::set(doc_id, docID);
+        return GEN__QTXMLIF_OK;
+    }
+    RURUROR_LOG_ERROR(82, "XML document syntax error in file: %s\nError found in line %d, column %d.\n", file_path,
+                      errorLine, errorColumn);
+    return GEN__QTXMLIF_E_SYNTAX;
+}
+RURUROR_CATCH_ALL(GEN__QTXMLIF_E_FAILED)
+
+std::uint32_t loadBuffer(const char* buff, int* doc_id, bool noCase, bool incremental)
+try {
+    if (boundary::isEmpty(buff))
+        return GEN__QTXMLIF_E_FAILED;
+    // Qt 5 holds at most 2 GiB in one byte array: a longer text cannot load.
+    const std::size_t length = std::strlen(buff);
+    if (length > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return GEN__QTXMLIF_E_SYNTAX;
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(buff, static_cast<int>(length));
+    buffer->open(QIODevice::ReadOnly | QIODevice::Text);
+    boundary::set(doc_id, -1);
+
+    int docID = -1;
+    int errorLine = 0;
+    int errorColumn = 0;
+    if (boundary::manager().load(buffer.release(), &docID, &errorLine, &errorColumn, noCase, incremental) &&
+        docID != -1) {
+        boundary::set(doc_id, docID);
+        return GEN__QTXMLIF_OK;
+    }
+    return GEN__QTXMLIF_E_SYNTAX;
+}
+RURUROR_CATCH_ALL(GEN__QTXMLIF_E_FAILED)
+
+} // namespace
+
+uint32_t gen__qtxmlif_load(const char* file_path, int* doc_id)
+{
+    return RURUROR_TRACE_FAILURE(loadFile(file_path, doc_id, false));
+}
+
+uint32_t gen__qtxmlif_load_incremental(const char* file_path, int* doc_id)
+{
+    return RURUROR_TRACE_FAILURE(loadFile(file_path, doc_id, true));
+}
+
+uint32_t gen__qtxmlif_load_buff(const char* buff, int* doc_id, bool no_case)
+{
+    return RURUROR_TRACE_FAILURE(loadBuffer(buff, doc_id, boundary::flag(no_case), false));
+}
+
+uint32_t gen__qtxmlif_load_buff_incremental(const char* buff, int* doc_id, bool no_case)
+{
+    return RURUROR_TRACE_FAILURE(loadBuffer(buff, doc_id, boundary::flag(no_case), true));
+}
