@@ -59,14 +59,13 @@ bool RurUrOroIncrementalWriter::closeNode(int docID)
 // save copies the same document again.
 bool RurUrOroIncrementalWriter::save(QIODevice* device, int docID)
 {
-    if (docID != getDocumentID() ||
+    // Only a file names a destination: any other device (or none) is refused
+    // before anything is ended, so the caller can still save elsewhere.
+    auto* destination = qobject_cast<QFileDevice*>(device);
+    if (docID != getDocumentID() || !destination ||
         !closeAll(openElementCount, streamWriter, &RurUrOroStreamWriter::finishDocument))
         return false;
     tempFile.close();
-    // Only a file names a destination: any other device is left alone.
-    auto* destination = qobject_cast<QFileDevice*>(device);
-    if (!destination)
-        return false;
     if (destination->isOpen()) {
         destination->close();
         QFile::remove(destination->fileName());

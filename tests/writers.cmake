@@ -1,0 +1,3 @@
+rururoro_unit_test(test_writers
+  SOURCES writers/test_stream_writer.cpp writers/test_document_writers.cpp
+  LINK rururoro_writers rururoro_documents)
