@@ -42,10 +42,14 @@ typedef struct gen__qtxmlif_qstring gen__qtxmlif_qstring; /* a QString, opaque t
 
 /* ---- Loading ---------------------------------------------------------------
  * The new document's ID goes to `doc_id` (-1 on failure). A DOM load becomes the
- * working document; an incremental load leaves the working document alone. */
+ * working document; an incremental load leaves the working document alone.
+ * Only regular files are read: a directory, FIFO or device path answers
+ * GEN__QTXMLIF_E_OPEN_FAILED at once instead of blocking. UTF-16 files (with a
+ * byte-order mark) load like their UTF-8 twins. */
 RURUROR_API uint32_t gen__qtxmlif_load(const char *file_path, int *doc_id);
 RURUROR_API uint32_t gen__qtxmlif_load_incremental(const char *file_path, int *doc_id);
-/* `buff` is copied; the caller keeps it. */
+/* `buff` is copied up to its NUL; the caller keeps it. Any non-zero `no_case`
+ * byte means true. */
 RURUROR_API uint32_t gen__qtxmlif_load_buff(const char *buff, int *doc_id, bool no_case);
 RURUROR_API uint32_t gen__qtxmlif_load_buff_incremental(const char *buff, int *doc_id, bool no_case);
 
@@ -58,14 +62,22 @@ RURUROR_API uint32_t gen__qtxmlif_add_document_to_encrypt(int *doc_id, const cha
 RURUROR_API uint32_t gen__qtxmlif_set_working_document(int doc_id);
 RURUROR_API uint32_t gen__qtxmlif_del_document(int doc_id);
 RURUROR_API bool gen__qtxmlif_document_exist(int doc_id);
+/* The document stays registered. A FIFO without a reader is refused
+ * (GEN__QTXMLIF_E_SAVE_FAILED) instead of blocking. */
 RURUROR_API uint32_t gen__qtxmlif_save(int doc_id, const char *file_path);
 /* `*buf_p` points into a buffer the library keeps: do not free it. It stays valid
- * until the next call of this function. On a document that is not a buffer writer
- * the call returns GEN__QTXMLIF_E_FAILED and leaves `*buf_p` null, `*buf_len_p` 0. */
+ * until the next call of this function (deleting the document does not end it).
+ * On a document that is not a buffer writer the call returns
+ * GEN__QTXMLIF_E_FAILED, leaves `*buf_p` null and `*buf_len_p` 0, and logs the
+ * refusal as an "INTERNAL" report with its text (a wrong document kind is a
+ * broken contract, reported like every other). */
 RURUROR_API uint32_t gen__qtxmlif_get_buff_to_encrypt(int doc_id, char **buf_p, int *buf_len_p);
-/* Writes the DOM document, indented by 2, into the caller's QString. On a document
- * that is not a DOM document: GEN__QTXMLIF_E_FAILED, the string is left as it was. */
+/* Writes the DOM document, indented by 2, into the caller's QString, which stays
+ * the caller's. On a document that is not a DOM document: GEN__QTXMLIF_E_FAILED,
+ * the string is left as it was, the refusal is logged as above. */
 RURUROR_API uint32_t gen__qtxmlif_doc_to_string(int doc_id, gen__qtxmlif_qstring *qstring_ptr);
+/* Child nodes of every type under the handle's element (DOM documents only;
+ * 0 for other kinds and for a null handle). */
 RURUROR_API uint32_t gen__qtxmlif_top_level_nodes_count(int doc_id, void *entity, int *count);
 
 /* ---- Building into the working document ----------------------------------- */

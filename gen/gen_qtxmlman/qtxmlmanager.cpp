@@ -20,7 +20,9 @@ QtXmlManager* QtXmlManager::instance()
 
 QtXmlManager::QtXmlManager() = default;
 
-QtXmlManager::~QtXmlManager() noexcept(false)
+// A document's counter fault cannot arise here (each is destroyed once); should
+// it all the same, it ends the process rather than leave a broken registry.
+QtXmlManager::~QtXmlManager()
 {
     while (!documents.isEmpty())
         delete documents.takeLast();

@@ -42,9 +42,8 @@ public:
     int getLineNumber(int docID) override;
     void endTraversion(int docID) override;
 
-    // Destroys every document still registered. May rethrow a document's
-    // counter fault (a heap QString*).
-    virtual ~QtXmlManager() noexcept(false);
+    // Destroys every document still registered.
+    virtual ~QtXmlManager();
 
     // Writing operations. They never change the working document.
     bool openNode(const QString& name, int docID) override;

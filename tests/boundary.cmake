@@ -1,0 +1,32 @@
+# The document manager on its own, then the C interface used through
+# librururoro.so as a host would, with the recording support functions.
+rururoro_unit_test(test_manager
+  SOURCES boundary/test_manager.cpp
+  LINK rururoro_internal)
+
+rururoro_host_test(test_load
+  SOURCES boundary/test_load.cpp boundary/test_load_char_flag.c boundary/test_load_support.cpp
+  LINK GTest::gtest GTest::gtest_main)
+gtest_discover_tests(test_load DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_HASH_SEED=0)
+
+rururoro_host_test(test_documents_api
+  SOURCES boundary/test_documents_api.cpp boundary/test_load_support.cpp
+  LINK GTest::gtest GTest::gtest_main)
+gtest_discover_tests(test_documents_api DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_HASH_SEED=0)
+
+# Building, walking and the paths of the wrong document kind.
+rururoro_host_test(test_build_walk
+  SOURCES boundary/test_build.cpp boundary/test_walk.cpp boundary/test_wrong_kind.cpp boundary/test_load_support.cpp
+  LINK GTest::gtest GTest::gtest_main)
+gtest_discover_tests(test_build_walk DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_HASH_SEED=0)
+
+# A host written in C99 takes every document kind through its life; valgrind
+# watches the same run when it is installed (it cannot share a sanitized one).
+rururoro_host_test(life_c99 SOURCES boundary/life_c99.c)
+set_target_properties(life_c99 PROPERTIES C_STANDARD 99 C_EXTENSIONS OFF)
+add_test(NAME life_c99 COMMAND life_c99)
+find_program(VALGRIND_PROGRAM valgrind)
+if(VALGRIND_PROGRAM AND NOT SANITIZE)
+  add_test(NAME life_c99_valgrind
+    COMMAND ${VALGRIND_PROGRAM} --leak-check=full --error-exitcode=1 $<TARGET_FILE:life_c99>)
+endif()
