@@ -29,7 +29,7 @@ try {
 
     QString value;
     const bool hasAttribute = boundary::manager().getNamedAttribute(entityOf(node_ptr), boundary::fromLocal(attr_name),
-                                                                    &value, no_case, doc_id);
+                                                                    &value, boundary::flag(no_case), doc_id);
     if (hasAttribute)
         RURUROR_SET_STRING(attr_value, value);
     set(found, hasAttribute);

@@ -5,18 +5,11 @@
 #include <QXmlStreamReader>
 
 using boundary::entityOf;
+using boundary::entityOrNull;
 using boundary::plausible;
 using boundary::set;
 
 namespace {
-
-// Handles up to 1000 were never handed out. The documents are given null for
-// them, which every document answers as "no handle", instead of a pointer that
-// some of them would read through.
-RurUrOroEntity* handleOrNull(void* handle)
-{
-    return plausible(handle) ? entityOf(handle) : nullptr;
-}
 
 // Releases the handle held in the caller's variable (the entity with its own
 // position record) and clears the variable. A value up to 1000 is cleared
@@ -25,8 +18,7 @@ void releaseHandle(void** node)
 {
     if (!plausible(node) || !*node)
         return;
-    if (plausible(*node))
-        releaseEntity(entityOf(*node));
+    releaseEntity(entityOrNull(*node));
     *node = nullptr;
 }
 
@@ -144,7 +136,8 @@ try {
 
     QString childName;
     int childDepth = -1;
-    RurUrOroEntity* next = boundary::manager().getNextChildNode(handleOrNull(parent), &childName, &childDepth, doc_id);
+    RurUrOroEntity* next =
+        boundary::manager().getNextChildNode(entityOrNull(parent), &childName, &childDepth, doc_id);
     if (next && next->streamReader && next->streamReader->hasError()) {
         releaseEntity(next);
         return GEN__QTXMLIF_E_NO_SUCH_ID;
@@ -172,7 +165,7 @@ try {
 
     int childDepth = -1;
     RurUrOroEntity* named =
-        boundary::manager().getNamedNode(handleOrNull(parent), boundary::fromLocal(child_name), &childDepth, doc_id);
+        boundary::manager().getNamedNode(entityOrNull(parent), boundary::fromLocal(child_name), &childDepth, doc_id);
     set(depth, childDepth);
     handOver(child, named);
     return GEN__QTXMLIF_OK;
@@ -187,7 +180,7 @@ try {
         return GEN__QTXMLIF_E_NO_SUCH_ID;
 
     int nodeDepth = depth;
-    const bool wasClosed = boundary::manager().closeExistingNode(handleOrNull(node_ptr), &nodeDepth, doc_id);
+    const bool wasClosed = boundary::manager().closeExistingNode(entityOrNull(node_ptr), &nodeDepth, doc_id);
     set(closed, wasClosed);
     set(new_depth, nodeDepth);
     return GEN__QTXMLIF_OK;
