@@ -80,7 +80,10 @@ RURUROR_API uint32_t gen__qtxmlif_doc_to_string(int doc_id, gen__qtxmlif_qstring
  * 0 for other kinds and for a null handle). */
 RURUROR_API uint32_t gen__qtxmlif_top_level_nodes_count(int doc_id, void *entity, int *count);
 
-/* ---- Building into the working document ----------------------------------- */
+/* ---- Building into the working document -----------------------------------
+ * The working document is the one created, selected or read from last. An empty
+ * required string is reported before a missing working document. open_node trims
+ * the name and turns its inner blanks into underscores. */
 RURUROR_API uint32_t gen__qtxmlif_open_node(const char *node_name);
 RURUROR_API uint32_t gen__qtxmlif_close_node(void);
 RURUROR_API uint32_t gen__qtxmlif_add_attr(const char *attr_name, const char *attr_val);
@@ -91,7 +94,9 @@ RURUROR_API uint32_t gen__qtxmlif_close_level(void);
 /* ---- Traversal and queries -------------------------------------------------
  * Strings returned through `char**` are the caller's (gen__mem_free), also on
  * GEN__QTXMLIF_END_OF_DOCUMENT. Handles returned through `void**` are the
- * caller's (gen__qtxmlif_delete_node), except a DOM document's start handle. */
+ * caller's (gen__qtxmlif_delete_node), except a DOM document's start handle.
+ * A handle the caller gives no place for (a null `void**`) is released at once.
+ * Handle values up to 1000 count as no handle. */
 RURUROR_API uint32_t gen__qtxmlif_begin_traversion(int doc_id, const char *node_name, void **start_node);
 RURUROR_API uint32_t gen__qtxmlif_get_next_entity(int doc_id, int *entity_type, char **name, char **value,
                                                   int *depth, bool *is_end_element);
@@ -103,7 +108,9 @@ RURUROR_API uint32_t gen__qtxmlif_end_traversion(int doc_id);
 RURUROR_API uint32_t gen__qtxmlif_get_next_child_node(int doc_id, void *parent, char **name, void **child);
 RURUROR_API uint32_t gen__qtxmlif_get_next_child_node_2(int doc_id, void *parent, char **name, int *depth,
                                                         void **child);
-/* DOM documents only; on another kind: GEN__QTXMLIF_E_FAILED, `*child` null. */
+/* DOM documents only. On another kind the refusal is logged as an "INTERNAL"
+ * report with its text and the call returns GEN__QTXMLIF_E_FAILED with `*child`
+ * null and `*depth` -1. An empty `child_name` returns GEN__QTXMLIF_OK at once. */
 RURUROR_API uint32_t gen__qtxmlif_get_named_child_node(int doc_id, void *parent, const char *child_name,
                                                        void **child, int *depth);
 /* When `*closed` comes back true the handle has been released by the library. */
@@ -117,7 +124,9 @@ RURUROR_API uint32_t gen__qtxmlif_get_named_attribute_nocase(int doc_id, void *n
 RURUROR_API uint32_t gen__qtxmlif_get_named_attribute1(int doc_id, void *node_ptr, const char *attr_name,
                                                        bool no_case, char **attr_value, bool *found);
 RURUROR_API uint32_t gen__qtxmlif_get_attribute_count(int doc_id, void *node_ptr, int *count);
-/* `*text` is null for an empty text; a missing `text` pointer is GEN__QTXMLIF_E_FAILED. */
+/* `*text` is null for an empty text. `text` is required like `node_ptr`: a null
+ * or implausible one gets the report "((ullong)(text) > 1000)" and
+ * GEN__QTXMLIF_E_FAILED. */
 RURUROR_API uint32_t gen__qtxmlif_get_node_text(int doc_id, void *node_ptr, char **text);
 RURUROR_API uint32_t gen__qtxmlif_get_line_number(int doc_id, int *lineNumber);
 /* Low 32 bits of an incremental reader's character offset; 0 for other kinds. */
