@@ -1,0 +1,91 @@
+# Process-level tests of xmlif: each runs the tool on bundled samples and checks
+# its exit status, standard output, standard error and any file it wrote against
+# expected files. Attribute order of DOM walks needs QT_HASH_SEED=0; names and
+# texts cross the C interface in the local encoding, hence a UTF-8 locale.
+if(NOT TARGET xmlif)
+  return()
+endif()
+
+add_executable(jsonl_check tools/jsonl_check.c)
+set(xmlif_expected ${CMAKE_CURRENT_SOURCE_DIR}/tools/expected)
+set(xmlif_scratch ${CMAKE_CURRENT_BINARY_DIR}/xmlif)
+file(MAKE_DIRECTORY ${xmlif_scratch})
+
+# xmlif_case(NAME ARGS ... [STDIN file] [RC n] [STDOUT expected] [STDERR expected]
+#            [OUTPUT written EXPECT_OUTPUT expected] [MASK regex] [JSON])
+# STDIN is relative to the source tree, expected files to tests/tools/expected.
+function(xmlif_case name)
+  cmake_parse_arguments(C "JSON" "STDIN;RC;STDOUT;STDERR;OUTPUT;EXPECT_OUTPUT;MASK" "ARGS" ${ARGN})
+  if(NOT DEFINED C_RC)
+    set(C_RC 0)
+  endif()
+  string(REPLACE ";" "|" args "${C_ARGS}")
+  set(defs -DTOOL=$<TARGET_FILE:xmlif> "-DARGS=${args}" -DWORKDIR=${PROJECT_SOURCE_DIR} -DRC=${C_RC}
+    -DSCRATCH=${xmlif_scratch}/${name})
+  if(C_STDIN)
+    list(APPEND defs -DSTDIN=${PROJECT_SOURCE_DIR}/${C_STDIN})
+  endif()
+  foreach(stream STDOUT STDERR EXPECT_OUTPUT)
+    if(C_${stream})
+      list(APPEND defs -D${stream}=${xmlif_expected}/${C_${stream}})
+    endif()
+  endforeach()
+  if(C_OUTPUT)
+    list(APPEND defs -DOUTPUT=${C_OUTPUT})
+  endif()
+  if(C_MASK)
+    list(APPEND defs "-DMASK=${C_MASK}")
+  endif()
+  if(C_JSON)
+    list(APPEND defs -DJSON_CHECK=$<TARGET_FILE:jsonl_check>)
+  endif()
+  add_test(NAME xmlif_${name} COMMAND ${CMAKE_COMMAND} ${defs} -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/run_case.cmake)
+  set_tests_properties(xmlif_${name} PROPERTIES ENVIRONMENT "QT_HASH_SEED=0;LC_ALL=C.UTF-8")
+endfunction()
+
+# Walks: DOM and stream, whole document and from a start element, files and
+# standard input (the buffer loaders give the same events as the file loaders).
+xmlif_case(walk_dom ARGS walk samples/library.xml STDOUT walk-library.txt)
+xmlif_case(walk_dom_stdin ARGS walk - STDIN samples/library.xml STDOUT walk-library.txt)
+xmlif_case(walk_stream ARGS walk --stream samples/library.xml STDOUT walk-library-stream.txt)
+xmlif_case(walk_stream_stdin ARGS walk --stream - STDIN samples/library.xml STDOUT walk-library-stream.txt)
+xmlif_case(walk_dom_json ARGS walk --json samples/library.xml STDOUT walk-library.jsonl JSON)
+xmlif_case(walk_stream_json ARGS walk --stream --json samples/catalog.xml STDOUT walk-catalog-stream.jsonl JSON)
+xmlif_case(walk_dom_start ARGS walk --start book samples/library.xml STDOUT walk-library-start.txt)
+xmlif_case(walk_stream_start ARGS walk --stream --start book samples/library.xml STDOUT walk-library-start-stream.txt)
+xmlif_case(walk_dom_comment ARGS walk samples/catalog.xml STDOUT walk-catalog.txt STDERR walk-catalog.err)
+xmlif_case(walk_start_missing ARGS walk --stream --start dvd samples/library.xml RC 6 STDERR walk-start-missing.err)
+
+xmlif_case(children_root ARGS children samples/catalog.xml STDOUT children-catalog.txt)
+xmlif_case(children_path ARGS children samples/library.xml shelf/book STDOUT children-shelf-book.txt)
+xmlif_case(children_json ARGS children --json samples/library.xml shelf STDOUT children-shelf.jsonl JSON)
+xmlif_case(children_missing ARGS children samples/library.xml shelf/dvd RC 6 STDERR children-missing.err)
+
+# Format of format is stable: the second run reads the first run's file.
+xmlif_case(format ARGS format samples/library.xml -o ${xmlif_scratch}/format.xml
+  OUTPUT ${xmlif_scratch}/format.xml EXPECT_OUTPUT format-library.xml)
+xmlif_case(format_again ARGS format ${xmlif_scratch}/format.xml STDOUT format-library.xml)
+set_tests_properties(xmlif_format PROPERTIES FIXTURES_SETUP xmlif_formatted)
+set_tests_properties(xmlif_format_again PROPERTIES FIXTURES_REQUIRED xmlif_formatted)
+
+# The file and buffer writers must give the same bytes for the same script.
+xmlif_case(build_dom ARGS build -o ${xmlif_scratch}/build-dom.xml STDIN tests/tools/order.script
+  OUTPUT ${xmlif_scratch}/build-dom.xml EXPECT_OUTPUT build-dom.xml)
+xmlif_case(build_file ARGS build --to file -o ${xmlif_scratch}/build-file.xml STDIN tests/tools/order.script
+  OUTPUT ${xmlif_scratch}/build-file.xml EXPECT_OUTPUT build-writer.xml)
+xmlif_case(build_buffer ARGS build --to buffer STDIN tests/tools/order.script STDOUT build-writer.xml)
+xmlif_case(build_bad_line ARGS build --to file STDIN tests/tools/bad.script RC 7 STDERR build-bad-line.err)
+
+xmlif_case(selftest ARGS selftest STDOUT selftest.txt)
+xmlif_case(stats ARGS stats samples/library.xml STDOUT stats-library.txt MASK "[0-9]+[.][0-9]+")
+
+xmlif_case(error_missing_file ARGS walk samples/absent.xml RC 3 STDERR missing-file.err)
+xmlif_case(error_syntax_dom ARGS walk samples/broken.xml RC 5 STDERR broken-dom.err)
+xmlif_case(error_syntax_stream ARGS walk --stream samples/broken.xml RC 5
+  STDOUT broken-stream.txt STDERR broken-stream.err)
+xmlif_case(error_syntax_stdin ARGS format - STDIN samples/broken.xml RC 5 STDERR broken-stdin.err)
+xmlif_case(error_usage ARGS build --to disk RC 2 STDERR usage-build.err)
+
+# The checker itself must reject what is not JSON.
+add_test(NAME xmlif_jsonl_check_rejects COMMAND jsonl_check ${CMAKE_CURRENT_SOURCE_DIR}/tools/not-json.jsonl)
+set_tests_properties(xmlif_jsonl_check_rejects PROPERTIES WILL_FAIL TRUE)

@@ -1,0 +1,53 @@
+# Runs xmlif once as a process and checks what it did: exit status, standard
+# output, standard error (empty unless an expected file is given), a file it
+# wrote, and optionally that every output line is JSON.
+#   TOOL ARGS (separated by |) WORKDIR RC SCRATCH  and optional
+#   STDIN STDOUT STDERR OUTPUT EXPECT_OUTPUT MASK (regex, matches become #) JSON_CHECK
+string(REPLACE "|" ";" args "${ARGS}")
+if(NOT STDIN)
+  set(STDIN /dev/null)
+endif()
+set(out ${SCRATCH}.stdout)
+set(err ${SCRATCH}.stderr)
+if(OUTPUT)
+  file(REMOVE ${OUTPUT})
+endif()
+execute_process(COMMAND ${TOOL} ${args}
+  WORKING_DIRECTORY ${WORKDIR} INPUT_FILE ${STDIN} OUTPUT_FILE ${out} ERROR_FILE ${err}
+  RESULT_VARIABLE rc)
+
+function(expect_same actual expected what)
+  file(READ ${actual} got)
+  file(READ ${expected} want)
+  if(MASK)
+    string(REGEX REPLACE "${MASK}" "#" got "${got}")
+  endif()
+  if(NOT got STREQUAL want)
+    message(FATAL_ERROR "${what} differs from ${expected}\n--- got:\n${got}\n--- expected:\n${want}")
+  endif()
+endfunction()
+
+if(NOT rc STREQUAL RC)
+  file(READ ${err} stderr_text)
+  message(FATAL_ERROR "exit status ${rc}, expected ${RC}\n${stderr_text}")
+endif()
+if(STDOUT)
+  expect_same(${out} ${STDOUT} "standard output")
+endif()
+if(STDERR)
+  expect_same(${err} ${STDERR} "standard error")
+else()
+  file(READ ${err} stderr_text)
+  if(NOT stderr_text STREQUAL "")
+    message(FATAL_ERROR "unexpected standard error:\n${stderr_text}")
+  endif()
+endif()
+if(OUTPUT)
+  expect_same(${OUTPUT} ${EXPECT_OUTPUT} "written file")
+endif()
+if(JSON_CHECK)
+  execute_process(COMMAND ${JSON_CHECK} ${out} RESULT_VARIABLE json_rc)
+  if(NOT json_rc EQUAL 0)
+    message(FATAL_ERROR "standard output is not JSON Lines")
+  endif()
+endif()
