@@ -18,7 +18,7 @@ gtest_discover_tests(test_documents_api DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONM
 rururoro_host_test(test_build_walk
   SOURCES boundary/test_build.cpp boundary/test_walk.cpp boundary/test_wrong_kind.cpp boundary/test_load_support.cpp
   LINK GTest::gtest GTest::gtest_main)
-gtest_discover_tests(test_build_walk DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_HASH_SEED=0)
+gtest_discover_tests(test_build_walk TEST_PREFIX walk. DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_HASH_SEED=0)
 
 # A host written in C99 takes every document kind through its life; valgrind
 # watches the same run when it is installed (it cannot share a sanitized one).
