@@ -4,8 +4,12 @@
 
 #include "rururorodoc.h"
 
+#include <QHash>
+#include <QIODevice>
 #include <QXmlStreamReader>
+#include <memory>
 #include <optional>
+#include <vector>
 
 class RurUrOroIncrementalReader : public RurUrOroDoc, public RurUrOroIncrementalReaderInterface {
 public:
@@ -28,6 +32,7 @@ public:
     void setCaseSensitive(bool value);
     qint64 charactersOffset();
 
+    // Out-arguments must point to writable variables.
     RurUrOroEntity* beginTraversion(const QString& nodeName, int docID) override;
     RurUrOroEntity* getNextEntity(int* entityType, QString* name, QString* value, int* depth, bool* isEndElement,
                                   int docID) override;
@@ -40,7 +45,28 @@ public:
     int getLineNumber(int docID) override;
     void endTraversion(int docID) override;
 
+    class ExpansionGuard;
+
 private:
+    using Token = QXmlStreamReader::TokenType;
+
+    bool isOwnID(int docID);
+    Token readToken();
+    void applyExpansionLimit();
+    bool readCountedToken(Token* token, bool makeUpTextEndTag = false);
+    void stopScan();
+    void reportParseEnd();
+    void reportParseError();
+    bool startNameMatches(const QString& wanted) const;
+    bool endTagMatches(const QString& name) const;
+    bool endTagClosesCurrentElement() const;
+    QXmlStreamAttributes currentAttributes() const;
+    RurUrOroEntity* handOutElement(QString* name);
+    RurUrOroEntity* reportElement(int* entityType, QString* name);
+    RurUrOroEntity* reportAttribute(int* entityType, QString* name, QString* value);
+    RurUrOroEntity* scanContent(int* entityType, QString* name, int* depth, bool* isEndElement);
+    void closeDevice();
+
     QXmlStreamReader xmlReader;
     QXmlStreamAttributes pendingAttributes;
     qint32 reportedAttributeIndex = 0;
@@ -49,4 +75,85 @@ private:
     std::optional<QString> currentElementName;
     bool elementTextRead = false;
     qint32 parseState = NotStarted;
+
+    // getNodeText consumed an end tag that mDepth has not been lowered for yet.
+    bool textEndTagUncounted = false;
+    std::unique_ptr<QIODevice> device;
+    std::unique_ptr<ExpansionGuard> guard;
+};
+
+// Stands between the reader's device and the stream reader and refuses further
+// input once entity references and attribute defaults would expand to too much
+// text. The stream reader only bounds each reference on its own, so many
+// references to one large entity would otherwise build gigabytes inside a
+// single token, before any operation could look at it; and a DTD's attribute
+// default is repeated, whatever its size, on every element that omits it.
+// References are estimated from the raw input: each weighs the full expansion
+// of its entity (as declared in the internal subset), or the stream reader's
+// per-reference limit while the declarations are not known yet or the name
+// cannot be resolved. Default attributes are counted as the elements arrive.
+class RurUrOroIncrementalReader::ExpansionGuard : public QIODevice {
+public:
+    // Expansion is free up to FreeExpansion characters; beyond that it must stay
+    // within AmplificationPerByte characters per input byte read so far.
+    static constexpr qint64 FreeExpansion = 8 * 1024 * 1024;
+    static constexpr qint64 AmplificationPerByte = 16;
+
+    ExpansionGuard(QIODevice* source, int perReferenceLimit);
+
+    bool isSequential() const override;
+    bool atEnd() const override;
+
+    // One of the two is called before the document element's content is read.
+    void dtdRead(const QXmlStreamEntityDeclarations& declarations);
+    void documentHasNoDtd();
+    bool declarationsKnown() const;
+    void countDefaultAttributes(const QXmlStreamAttributes& attributes);
+    bool limitExceeded() const;
+    static QString limitMessage();
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char* data, qint64 maxSize) override;
+
+private:
+    enum class Phase { Prolog, Declared, Unguarded };
+
+    bool withinLimit(qint64 moreBytes) const;
+    void detectUnitSize(const char* data, qint64 size);
+    void scan(const char* data, qint64 size);
+    void scanUnit(char32_t unit);
+    void countReference();
+    qint64 referenceWeight(const QString& name);
+    qint64 expandedLength(const QString& name, int nesting);
+    QString collectedName() const;
+
+    // Declarations beyond this many are not looked up: references to them
+    // weigh the per-reference limit. Keeps the lookup table small for any DTD.
+    static constexpr int MaxTrackedDeclarations = 65536;
+    // Entities nested deeper than this weigh the per-reference limit.
+    static constexpr int MaxNesting = 64;
+    // Longer names are not collected: such a reference weighs the limit.
+    static constexpr std::size_t MaxNameLength = 256;
+
+    QIODevice* source;
+    qint64 perReferenceLimit;
+    Phase phase = Phase::Prolog;
+    bool hasDtd = false;
+    bool exceeded = false;
+    qint64 bytesPassed = 0;
+    qint64 estimatedExpansion = 0;
+
+    int unitSize = 0;
+    bool bigEndian = false;
+    char partialUnit[4] = {};
+    int partialUnitSize = 0;
+
+    bool inReference = false;
+    std::vector<char32_t> nameUnits;
+
+    // Shares the stream reader's declarations: no text is copied.
+    QXmlStreamEntityDeclarations declarations;
+    QHash<QString, int> declarationIndex;
+    QHash<QString, qint64> weights;
 };

@@ -1,0 +1,249 @@
+#include "rururoroincrementalreader.h"
+
+#include <algorithm>
+
+namespace {
+
+bool isPredefined(const QString& name)
+{
+    return name == QLatin1String("amp") || name == QLatin1String("lt") || name == QLatin1String("gt") ||
+           name == QLatin1String("quot") || name == QLatin1String("apos");
+}
+
+// Generous on purpose: any character outside ASCII may belong to a name.
+bool isNameUnit(char32_t unit)
+{
+    return unit >= 0x80 || (unit >= 'a' && unit <= 'z') || (unit >= 'A' && unit <= 'Z') ||
+           (unit >= '0' && unit <= '9') || unit == '_' || unit == ':' || unit == '-' || unit == '.';
+}
+
+} // namespace
+
+using Guard = RurUrOroIncrementalReader::ExpansionGuard;
+
+Guard::ExpansionGuard(QIODevice* source, int perReferenceLimit)
+    : source(source), perReferenceLimit(std::max(perReferenceLimit, 1))
+{
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+bool Guard::isSequential() const
+{
+    return true;
+}
+
+bool Guard::atEnd() const
+{
+    return exceeded || source->atEnd();
+}
+
+void Guard::dtdRead(const QXmlStreamEntityDeclarations& declared)
+{
+    hasDtd = true;
+    declarations = declared;
+    declarationIndex.clear();
+    weights.clear();
+    const int tracked = std::min(declarations.size(), MaxTrackedDeclarations);
+    for (int i = 0; i < tracked; ++i) {
+        const QString name = declarations.at(i).name().toString();
+        if (!declarationIndex.contains(name)) // the first declaration binds
+            declarationIndex.insert(name, i);
+    }
+    phase = declarations.isEmpty() ? Phase::Unguarded : Phase::Declared;
+}
+
+void Guard::documentHasNoDtd()
+{
+    phase = Phase::Unguarded;
+}
+
+bool Guard::declarationsKnown() const
+{
+    return phase != Phase::Prolog;
+}
+
+void Guard::countDefaultAttributes(const QXmlStreamAttributes& attributes)
+{
+    if (!hasDtd)
+        return;
+    for (const QXmlStreamAttribute& attribute : attributes)
+        if (attribute.isDefault())
+            estimatedExpansion += attribute.value().size();
+    exceeded = exceeded || !withinLimit(0);
+}
+
+bool Guard::withinLimit(qint64 moreBytes) const
+{
+    return estimatedExpansion <= FreeExpansion + AmplificationPerByte * (bytesPassed + moreBytes);
+}
+
+bool Guard::limitExceeded() const
+{
+    return exceeded;
+}
+
+QString Guard::limitMessage()
+{
+    return QStringLiteral("Entity references and attribute defaults expand to more text than allowed (%1 "
+                          "characters, beyond that %2 characters per byte of input).")
+        .arg(FreeExpansion)
+        .arg(AmplificationPerByte);
+}
+
+qint64 Guard::readData(char* data, qint64 maxSize)
+{
+    if (exceeded)
+        return -1;
+    const qint64 size = source->read(data, maxSize);
+    if (size <= 0)
+        return size;
+    if (phase != Phase::Unguarded) {
+        scan(data, size);
+        // Refusing the whole block keeps its references from being expanded at all.
+        if (!withinLimit(size)) {
+            exceeded = true;
+            return -1;
+        }
+    }
+    bytesPassed += size;
+    return size;
+}
+
+qint64 Guard::writeData(const char*, qint64)
+{
+    return -1;
+}
+
+// References are found in code units of the input's encoding: one byte for
+// UTF-8 and the 8-bit encodings, two or four for UTF-16 and UTF-32, recognised
+// by their byte order mark or by how "<" is written.
+void Guard::detectUnitSize(const char* data, qint64 size)
+{
+    const auto byte = [&](qint64 i) { return i < size ? static_cast<quint8>(data[i]) : 0xAAu; };
+    const quint8 b0 = byte(0), b1 = byte(1), b2 = byte(2), b3 = byte(3);
+    unitSize = 1;
+    if (b0 == 0 && b1 == 0 && ((b2 == 0xFE && b3 == 0xFF) || (b2 == 0 && b3 == '<'))) {
+        unitSize = 4;
+        bigEndian = true;
+    } else if ((b0 == 0xFF && b1 == 0xFE && b2 == 0 && b3 == 0) || (b0 == '<' && b1 == 0 && b2 == 0 && b3 == 0)) {
+        unitSize = 4;
+    } else if ((b0 == 0xFE && b1 == 0xFF) || (b0 == 0 && b1 == '<')) {
+        unitSize = 2;
+        bigEndian = true;
+    } else if ((b0 == 0xFF && b1 == 0xFE) || (b0 == '<' && b1 == 0)) {
+        unitSize = 2;
+    }
+}
+
+void Guard::scan(const char* data, qint64 size)
+{
+    if (unitSize == 0)
+        detectUnitSize(data, size);
+    if (unitSize == 1) {
+        for (qint64 i = 0; i < size; ++i)
+            scanUnit(static_cast<quint8>(data[i]));
+        return;
+    }
+    for (qint64 i = 0; i < size; ++i) {
+        partialUnit[partialUnitSize++] = data[i];
+        if (partialUnitSize < unitSize)
+            continue;
+        char32_t unit = 0;
+        for (int k = 0; k < unitSize; ++k) {
+            const int shift = 8 * (bigEndian ? unitSize - 1 - k : k);
+            unit |= static_cast<char32_t>(static_cast<quint8>(partialUnit[k])) << shift;
+        }
+        partialUnitSize = 0;
+        scanUnit(unit);
+    }
+}
+
+void Guard::scanUnit(char32_t unit)
+{
+    if (inReference) {
+        if (unit == ';') {
+            inReference = false;
+            if (!nameUnits.empty())
+                countReference();
+            return;
+        }
+        if (nameUnits.empty() && unit == '#') { // a character reference
+            inReference = false;
+            return;
+        }
+        if (isNameUnit(unit)) {
+            if (nameUnits.size() < MaxNameLength) {
+                nameUnits.push_back(unit);
+            } else {
+                inReference = false;
+                estimatedExpansion += perReferenceLimit;
+            }
+            return;
+        }
+        inReference = false; // not a reference after all; the unit may start one
+    }
+    // Parameter entities are only referenced inside the DTD.
+    if (unit == '&' || (unit == '%' && phase == Phase::Prolog)) {
+        inReference = true;
+        nameUnits.clear();
+    }
+}
+
+QString Guard::collectedName() const
+{
+    if (unitSize != 1)
+        return QString::fromUcs4(nameUnits.data(), static_cast<int>(nameUnits.size()));
+    QByteArray bytes;
+    bytes.reserve(static_cast<int>(nameUnits.size()));
+    for (char32_t unit : nameUnits)
+        bytes.append(static_cast<char>(unit));
+    return QString::fromUtf8(bytes);
+}
+
+void Guard::countReference()
+{
+    estimatedExpansion += referenceWeight(collectedName());
+}
+
+// Until the declarations are known, every reference may be to a large entity.
+qint64 Guard::referenceWeight(const QString& name)
+{
+    if (isPredefined(name))
+        return 1;
+    if (phase == Phase::Prolog)
+        return perReferenceLimit;
+    return expandedLength(name, 0);
+}
+
+qint64 Guard::expandedLength(const QString& name, int nesting)
+{
+    if (isPredefined(name))
+        return 1;
+    const auto known = weights.constFind(name);
+    if (known != weights.constEnd())
+        return *known;
+    const auto index = declarationIndex.constFind(name);
+    if (index == declarationIndex.constEnd() || nesting > MaxNesting)
+        return perReferenceLimit;
+    // A recursive entity weighs the most while it is being measured; the stream
+    // reader refuses to expand it anyway.
+    weights.insert(name, perReferenceLimit);
+    const QStringRef value = std::as_const(declarations).at(*index).value();
+    qint64 length = 0;
+    for (int i = 0; i < value.size() && length < perReferenceLimit; ++i) {
+        if (value.at(i) == QLatin1Char('&')) {
+            int end = i + 1;
+            while (end < value.size() && isNameUnit(value.at(end).unicode()))
+                ++end;
+            if (end > i + 1 && end < value.size() && value.at(end) == QLatin1Char(';')) {
+                length += expandedLength(value.mid(i + 1, end - i - 1).toString(), nesting + 1);
+                i = end;
+                continue;
+            }
+        }
+        ++length;
+    }
+    length = std::min(length, perReferenceLimit);
+    weights.insert(name, length);
+    return length;
+}

@@ -1,0 +1,3 @@
+rururoro_unit_test(test_reader
+  SOURCES reader/test_reader.cpp
+  LINK rururoro_reader rururoro_documents)
