@@ -30,14 +30,24 @@ const std::function<uint32_t()> buildingCalls[] = {
     [] { return gen__qtxmlif_close_level(); },      [] { return gen__qtxmlif_open_level(); },
 };
 
+struct WriterKind {
+    const char* name;
+    host::Create create;
+};
+
+std::ostream& operator<<(std::ostream& out, const WriterKind& kind)
+{
+    return out << kind.name;
+}
+
 class WrongKind : public host::HostTest {};
-class WriterReads : public WrongKind, public ::testing::WithParamInterface<host::Create> {};
+class WriterReads : public WrongKind, public ::testing::WithParamInterface<WriterKind> {};
 
 // Every reading operation fails with its failure value, writes its presets, logs
 // nothing and leaves the working document where it was.
 TEST_P(WriterReads, FailQuietlyAndKeepTheWorkingDocument)
 {
-    const int writer = host::create(GetParam());
+    const int writer = host::create(GetParam().create);
     const int dom = host::create(gen__qtxmlif_add_document);
     void* handle = &handle;
     Text name, value;
@@ -77,7 +87,7 @@ TEST_P(WriterReads, FailQuietlyAndKeepTheWorkingDocument)
 // the working document, then refuses, and the refusal becomes a report.
 TEST_P(WriterReads, NamedChildAndOpenLevelAreRefused)
 {
-    const int writer = host::create(GetParam());
+    const int writer = host::create(GetParam().create);
     void* child = nullptr;
     int depth = 0;
     EXPECT_EQ(gen__qtxmlif_get_named_child_node(writer, someHandle, "a", &child, &depth), GEN__QTXMLIF_E_FAILED);
@@ -94,8 +104,9 @@ TEST_P(WriterReads, NamedChildAndOpenLevelAreRefused)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothWriters, WriterReads,
-                         ::testing::Values(gen__qtxmlif_add_document_incremental,
-                                           gen__qtxmlif_add_document_to_encrypt));
+                         ::testing::Values(WriterKind{"FileWriter", gen__qtxmlif_add_document_incremental},
+                                           WriterKind{"BufferWriter", gen__qtxmlif_add_document_to_encrypt}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A reading call on the reader makes it the working document; from then on every
 // building call is refused by it.
