@@ -1,5 +1,6 @@
 #include "builder.h"
 
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -34,6 +35,15 @@ static int refuse(char *error, size_t errorSize, const char *problem)
     return EXIT_SCRIPT;
 }
 
+/* The library trims element names, and the writers would put out an empty
+ * name unchecked, so a name of blanks only is as empty as "". */
+static bool isBlank(const char *name)
+{
+    while (*name && isspace((unsigned char)*name))
+        ++name;
+    return *name == '\0';
+}
+
 static int checked(uint32_t status)
 {
     return status == GEN__QTXMLIF_OK ? EXIT_OK : diag_explain(status, subject);
@@ -53,8 +63,8 @@ static int openElement(builder *b, const char *name, char *error, size_t errorSi
 {
     if (b->ended)
         return refuse(error, errorSize, "the document element is already closed; a document has only one");
-    if (!*name)
-        return refuse(error, errorSize, "an element name cannot be empty");
+    if (isBlank(name))
+        return refuse(error, errorSize, "an element name cannot be empty or blank");
     uint32_t status = b->doc < 0 ? createDocument(b, name) : gen__qtxmlif_open_node(name);
     ++b->depth;
     b->inStartTag = true;
@@ -65,8 +75,8 @@ static int addAttribute(builder *b, const char *name, const char *value, char *e
 {
     if (!b->inStartTag)
         return refuse(error, errorSize, "attr must directly follow open or another attr");
-    if (!*name)
-        return refuse(error, errorSize, "an attribute name cannot be empty");
+    if (isBlank(name))
+        return refuse(error, errorSize, "an attribute name cannot be empty or blank");
     return checked(gen__qtxmlif_add_attr(name, value));
 }
 

@@ -78,7 +78,7 @@ int diag_explain(uint32_t status, const char *input)
     case LOGGED_KEY:
         return explainKey(entry);
     case LOGGED_CONTRACT:
-        return diag_error(EXIT_LIBRARY, "the library refused a call on %s: its check %s failed", input,
+        return diag_error(EXIT_LIBRARY, "the library refused an operation on %s (its check \"%s\" failed)", input,
                           entry->subject);
     case LOGGED_NOTHING:
         break;

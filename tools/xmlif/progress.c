@@ -39,7 +39,7 @@ static void draw(const progress_bar *bar)
     fputs("\r[", stderr);
     for (int i = 0; i < WIDTH; ++i)
         fputc(i < filled ? '#' : '.', stderr);
-    fprintf(stderr, "] %3d%%  %lld MB", (int)(done * 100), bar->offset / 1000000);
+    fprintf(stderr, "] %3d%%  %lld/%lld MB", (int)(done * 100), bar->offset / 1000000, bar->size / 1000000);
     fflush(stderr);
 }
 
