@@ -55,6 +55,7 @@ xmlif_case(walk_dom_start ARGS walk --start book samples/library.xml STDOUT walk
 xmlif_case(walk_stream_start ARGS walk --stream --start book samples/library.xml STDOUT walk-library-start-stream.txt)
 xmlif_case(walk_dom_comment ARGS walk samples/catalog.xml STDOUT walk-catalog.txt STDERR walk-catalog.err)
 xmlif_case(walk_start_missing ARGS walk --stream --start dvd samples/library.xml RC 6 STDERR walk-start-missing.err)
+xmlif_case(walk_start_comment ARGS walk --start book samples/catalog.xml RC 6 STDERR walk-start-comment.err)
 
 xmlif_case(children_root ARGS children samples/catalog.xml STDOUT children-catalog.txt)
 xmlif_case(children_path ARGS children samples/library.xml shelf/book STDOUT children-shelf-book.txt)

@@ -13,7 +13,10 @@ int walk_dom(int doc, const char *start, const char *input, walk_visitor visit, 
     void *startNode = NULL; /* the document's own: released by end_traversion */
     uint32_t status = gen__qtxmlif_begin_traversion(doc, start, &startNode);
     if (status == GEN__QTXMLIF_E_FAILED && start)
-        return diag_error(EXIT_NO_ELEMENT, "%s: no element named \"%s\"", input, start);
+        return diag_error(EXIT_NO_ELEMENT,
+                          "%s: no element named \"%s\" (the DOM search also stops at the first comment or "
+                          "processing instruction; --stream passes over them)",
+                          input, start);
     if (status != GEN__QTXMLIF_OK)
         return diag_explain(status, input);
 
