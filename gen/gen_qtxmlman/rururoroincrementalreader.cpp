@@ -2,6 +2,8 @@
 
 #include "ruziradavod.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr int NoEntity = 21;
@@ -32,7 +34,7 @@ bool RurUrOroIncrementalReader::setDevice(QIODevice* newDevice)
     if (device.get() != newDevice)
         device.reset(newDevice);
     xmlReader.setDevice(guard.get());
-    pendingAttributes.clear();
+    pendingAttributes = QXmlStreamAttributes();
     mDepth = 0;
     currentElementName.reset();
     elementTextRead = textEndTagUncounted = false;
@@ -64,7 +66,8 @@ RurUrOroIncrementalReader::Token RurUrOroIncrementalReader::readToken()
         } else if (token == QXmlStreamReader::StartElement) {
             if (!guard->declarationsKnown())
                 guard->documentHasNoDtd();
-            guard->countDefaultAttributes(xmlReader.attributes());
+            if (guard->mayAddDefaults())
+                guard->countDefaultAttributes(xmlReader.attributes());
         }
     }
     applyExpansionLimit();
@@ -142,15 +145,28 @@ void RurUrOroIncrementalReader::reportParseError()
                    low32(xmlReader.characterOffset()));
 }
 
+namespace {
+
+// Names that differ in length never match, and the exact match is the common
+// case, so the folding comparison runs only for what is left.
+bool sameName(const QStringRef& name, const QString& other, Qt::CaseSensitivity sensitivity)
+{
+    if (name.size() != other.size())
+        return false;
+    return name == other || (sensitivity == Qt::CaseInsensitive && name.compare(other, sensitivity) == 0);
+}
+
+} // namespace
+
 // The start name follows caseSensitive; end tags are matched in the opposite sense.
 bool RurUrOroIncrementalReader::startNameMatches(const QString& wanted) const
 {
-    return xmlReader.name().compare(wanted, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive) == 0;
+    return sameName(xmlReader.name(), wanted, caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
 }
 
 bool RurUrOroIncrementalReader::endTagMatches(const QString& name) const
 {
-    return xmlReader.name().compare(name, caseSensitive ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+    return sameName(xmlReader.name(), name, caseSensitive ? Qt::CaseInsensitive : Qt::CaseSensitive);
 }
 
 bool RurUrOroIncrementalReader::endTagClosesCurrentElement() const
@@ -163,9 +179,21 @@ QXmlStreamAttributes RurUrOroIncrementalReader::currentAttributes() const
     return xmlReader.isStartElement() ? xmlReader.attributes() : QXmlStreamAttributes();
 }
 
+// A small direct-mapped cache: one comparison per name.
+QString RurUrOroIncrementalReader::sharedName(const QStringRef& name)
+{
+    const int size = name.size();
+    const std::size_t hash =
+        size == 0 ? 0 : size * 31u + name.front().unicode() * 7u + name.at(size / 2).unicode() * 3u + name.back().unicode();
+    QString& slot = recentNames[hash % recentNames.size()];
+    if (slot.size() != size || memcmp(slot.constData(), name.constData(), size * sizeof(QChar)) != 0)
+        slot = name.toString();
+    return slot;
+}
+
 RurUrOroEntity* RurUrOroIncrementalReader::handOutElement(QString* name)
 {
-    *name = xmlReader.name().toString();
+    *name = sharedName(xmlReader.name());
     currentElementName = *name;
     return new RurUrOroEntity(&xmlReader, *name);
 }
@@ -203,7 +231,7 @@ RurUrOroEntity* RurUrOroIncrementalReader::reportAttribute(int* entityType, QStr
 {
     const QXmlStreamAttribute& attribute = pendingAttributes.at(reportedAttributeIndex);
     *entityType = XML_ETYPE_ATTR;
-    *name = attribute.name().toString();
+    *name = sharedName(attribute.name());
     *value = attribute.value().toString();
     return new RurUrOroEntity(&xmlReader, currentElementName.value_or(QString()));
 }
@@ -272,8 +300,8 @@ RurUrOroEntity* RurUrOroIncrementalReader::getNextEntity(int* entityType, QStrin
     case ElementPending:
         return reportElement(entityType, name);
     case ElementReported:
-        pendingAttributes = currentAttributes();
-        if (!pendingAttributes.isEmpty()) {
+        if (xmlReader.isStartElement() && !xmlReader.attributes().isEmpty()) {
+            pendingAttributes = xmlReader.attributes();
             reportedAttributeIndex = 0;
             parseState = ReportingAttributes;
             return reportAttribute(entityType, name, value);
@@ -283,7 +311,8 @@ RurUrOroEntity* RurUrOroIncrementalReader::getNextEntity(int* entityType, QStrin
     case ReportingAttributes:
         if (++reportedAttributeIndex < pendingAttributes.size())
             return reportAttribute(entityType, name, value);
-        pendingAttributes.clear();
+        // Dropped, not cleared: clear() would first copy what the stream reader shares.
+        pendingAttributes = QXmlStreamAttributes();
         parseState = InContent;
         return scanContent(entityType, name, depth, isEndElement);
     case InContent:

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QIODevice>
 #include <QXmlStreamReader>
+#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -61,6 +62,7 @@ private:
     bool endTagMatches(const QString& name) const;
     bool endTagClosesCurrentElement() const;
     QXmlStreamAttributes currentAttributes() const;
+    QString sharedName(const QStringRef& name);
     RurUrOroEntity* handOutElement(QString* name);
     RurUrOroEntity* reportElement(int* entityType, QString* name);
     RurUrOroEntity* reportAttribute(int* entityType, QString* name, QString* value);
@@ -78,6 +80,9 @@ private:
 
     // getNodeText consumed an end tag that mDepth has not been lowered for yet.
     bool textEndTagUncounted = false;
+    // Names repeat: handing out a shared copy of a recent one saves an
+    // allocation per event.
+    std::array<QString, 32> recentNames;
     std::unique_ptr<QIODevice> device;
     std::unique_ptr<ExpansionGuard> guard;
 };
@@ -107,9 +112,11 @@ public:
     // One of the two is called before the document element's content is read.
     void dtdRead(const QXmlStreamEntityDeclarations& declarations);
     void documentHasNoDtd();
-    bool declarationsKnown() const;
+    bool declarationsKnown() const { return phase != Phase::Prolog; }
+    // Only a DTD gives attributes defaults.
+    bool mayAddDefaults() const { return hasDtd; }
     void countDefaultAttributes(const QXmlStreamAttributes& attributes);
-    bool limitExceeded() const;
+    bool limitExceeded() const { return exceeded; }
     static QString limitMessage();
 
 protected:

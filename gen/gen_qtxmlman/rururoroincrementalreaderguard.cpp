@@ -57,15 +57,8 @@ void Guard::documentHasNoDtd()
     phase = Phase::Unguarded;
 }
 
-bool Guard::declarationsKnown() const
-{
-    return phase != Phase::Prolog;
-}
-
 void Guard::countDefaultAttributes(const QXmlStreamAttributes& attributes)
 {
-    if (!hasDtd)
-        return;
     for (const QXmlStreamAttribute& attribute : attributes)
         if (attribute.isDefault())
             estimatedExpansion += attribute.value().size();
@@ -75,11 +68,6 @@ void Guard::countDefaultAttributes(const QXmlStreamAttributes& attributes)
 bool Guard::withinLimit(qint64 moreBytes) const
 {
     return estimatedExpansion <= FreeExpansion + AmplificationPerByte * (bytesPassed + moreBytes);
-}
-
-bool Guard::limitExceeded() const
-{
-    return exceeded;
 }
 
 QString Guard::limitMessage()
