@@ -15,6 +15,11 @@ using testsupport::isReport;
 constexpr const char* documentsSource = "gen/gen_qtxmlif/gen_qtxmlif_documents.cpp";
 constexpr int unknownID = 987654;
 
+::testing::AssertionResult isNotFound(int number)
+{
+    return isMessage(0, number, "XML document ID %d not found", "XML document ID 987654 not found");
+}
+
 class Documents : public ::testing::Test {
 protected:
     void SetUp() override
@@ -35,88 +40,66 @@ protected:
         created.push_back(docID);
         return docID;
     }
-    int readerOf(const char* text)
+    int load(const char* text, uint32_t (*loadBuffer)(const char*, int*, bool))
     {
         int docID = -1;
-        EXPECT_EQ(gen__qtxmlif_load_buff_incremental(text, &docID, false), GEN__QTXMLIF_OK);
+        EXPECT_EQ(loadBuffer(text, &docID, false), GEN__QTXMLIF_OK);
         created.push_back(docID);
         return docID;
+    }
+    // The working document is the one a building call lands in.
+    QString buildAndShow(int docID, const char* element)
+    {
+        EXPECT_EQ(gen__qtxmlif_open_node(element), GEN__QTXMLIF_OK);
+        QString text;
+        EXPECT_EQ(gen__qtxmlif_doc_to_string(docID, &text), GEN__QTXMLIF_OK);
+        return text;
     }
     std::vector<int> created;
     testsupport::ScratchDir scratch;
 };
-
-// The working document is the one a building call lands in.
-QString buildAndShow(int docID, const char* element)
-{
-    EXPECT_EQ(gen__qtxmlif_open_node(element), GEN__QTXMLIF_OK);
-    QString text;
-    EXPECT_EQ(gen__qtxmlif_doc_to_string(docID, &text), GEN__QTXMLIF_OK);
-    return text;
-}
 
 TEST_F(Documents, CreationNumbersDocumentsAndMakesEachTheWorkingOne)
 {
     const int dom = make(gen__qtxmlif_add_document, nullptr);
     const int writer = make(gen__qtxmlif_add_document_incremental);
     const int buffer = make(gen__qtxmlif_add_document_to_encrypt);
-    EXPECT_EQ(writer, dom + 1);
-    EXPECT_EQ(buffer, dom + 2);
-    EXPECT_EQ(gen__qtxmlif_open_level(), GEN__QTXMLIF_E_FAILED) << "the buffer writer is working";
-
-    EXPECT_EQ(gen__qtxmlif_del_document(buffer), GEN__QTXMLIF_OK);
-    EXPECT_EQ(make(gen__qtxmlif_add_document), buffer) << "the newest ID is issued again";
+    EXPECT_EQ(QList<int>({writer, buffer}), QList<int>({dom + 1, dom + 2}));
+    EXPECT_EQ(gen__qtxmlif_open_level(), GEN__QTXMLIF_E_FAILED) << "the buffer writer is not working";
     EXPECT_EQ(gen__qtxmlif_set_working_document(dom), GEN__QTXMLIF_OK);
     EXPECT_EQ(buildAndShow(dom, "child"), QStringLiteral("<root>\n  <child/>\n</root>\n"));
-}
 
-TEST_F(Documents, IdOutParameterIsWrittenOnlyAbove1000)
-{
-    int docID = -1;
-    ASSERT_EQ(gen__qtxmlif_add_document(&docID, nullptr), GEN__QTXMLIF_OK);
-    ASSERT_EQ(gen__qtxmlif_del_document(docID), GEN__QTXMLIF_OK);
+    recorder_reset();
+    EXPECT_EQ(gen__qtxmlif_set_working_document(unknownID), GEN__QTXMLIF_E_FAILED);
+    EXPECT_TRUE(isReport(0, "xmlManager.documentExist( doc_id )", documentsSource));
+    EXPECT_TRUE(buildAndShow(dom, "still").contains(QStringLiteral("<still/>"))) << "working document changed";
+
     for (auto add : {gen__qtxmlif_add_document, gen__qtxmlif_add_document_incremental,
                      gen__qtxmlif_add_document_to_encrypt}) {
         EXPECT_EQ(add(reinterpret_cast<int*>(1000), "r"), GEN__QTXMLIF_OK);
-        EXPECT_EQ(gen__qtxmlif_del_document(docID), GEN__QTXMLIF_OK) << "no document was made";
+        EXPECT_EQ(gen__qtxmlif_del_document(buffer + 1), GEN__QTXMLIF_OK) << "no document was made";
         EXPECT_DEATH(add(reinterpret_cast<int*>(1001), "r"), "");
     }
 }
 
-TEST_F(Documents, SelectingAnUnknownDocumentIsReportedAndChangesNothing)
-{
-    const int dom = make(gen__qtxmlif_add_document);
-    EXPECT_EQ(gen__qtxmlif_set_working_document(unknownID), GEN__QTXMLIF_E_FAILED);
-    EXPECT_TRUE(isReport(0, "xmlManager.documentExist( doc_id )", documentsSource));
-    EXPECT_EQ(recorder_count(), 2);
-    EXPECT_TRUE(buildAndShow(dom, "still").contains(QStringLiteral("<still/>")));
-}
-
-TEST_F(Documents, DeletionAnswersByWhatWasRemoved)
+TEST_F(Documents, DeletionAndExistence)
 {
     const int dom = make(gen__qtxmlif_add_document);
     EXPECT_EQ(gen__qtxmlif_del_document(-1), GEN__QTXMLIF_OK);
+    EXPECT_FALSE(gen__qtxmlif_document_exist(0));
     EXPECT_EQ(recorder_count(), 0);
     EXPECT_EQ(gen__qtxmlif_del_document(unknownID), GEN__QTXMLIF_E_NO_DOCUMENT);
     EXPECT_TRUE(isReport(0, "removedDocID == doc_id", documentsSource));
+    EXPECT_FALSE(gen__qtxmlif_document_exist(-1));
+    EXPECT_TRUE(isReport(2, "doc_id >= 0", documentsSource));
     EXPECT_TRUE(buildAndShow(dom, "kept").contains(QStringLiteral("<kept/>"))) << "working document changed";
 
     // Removing any document, working or not, leaves none working.
     const int other = make(gen__qtxmlif_add_document);
     EXPECT_EQ(gen__qtxmlif_set_working_document(dom), GEN__QTXMLIF_OK);
     EXPECT_EQ(gen__qtxmlif_del_document(other), GEN__QTXMLIF_OK);
-    recorder_reset();
-    EXPECT_EQ(gen__qtxmlif_open_level(), GEN__QTXMLIF_E_NO_DOCUMENT);
     EXPECT_FALSE(gen__qtxmlif_document_exist(other));
-    EXPECT_TRUE(gen__qtxmlif_document_exist(dom));
-}
-
-TEST_F(Documents, ExistenceOfNegativeIdsIsAContractViolation)
-{
-    EXPECT_FALSE(gen__qtxmlif_document_exist(0));
-    EXPECT_EQ(recorder_count(), 0);
-    EXPECT_FALSE(gen__qtxmlif_document_exist(-1));
-    EXPECT_TRUE(isReport(0, "doc_id >= 0", documentsSource));
+    EXPECT_EQ(gen__qtxmlif_open_level(), GEN__QTXMLIF_E_NO_DOCUMENT);
 }
 
 TEST_F(Documents, SaveWritesTheDocumentAndKeepsItRegistered)
@@ -136,24 +119,23 @@ TEST_F(Documents, SaveFailuresAreLoggedWithTheirKeys)
 {
     const QByteArray path = scratch.path(QStringLiteral("never.xml")).toUtf8();
     EXPECT_EQ(gen__qtxmlif_save(unknownID, path.constData()), GEN__QTXMLIF_E_NO_SUCH_ID);
-    EXPECT_TRUE(isMessage(0, 183, "XML document ID %d not found", "XML document ID 987654 not found"));
+    EXPECT_TRUE(isNotFound(183));
     EXPECT_FALSE(QFileInfo::exists(QString::fromUtf8(path))) << "the file was created";
 
     const int dom = make(gen__qtxmlif_add_document);
-    const QByteArray missingDir = scratch.path(QStringLiteral("no/such/dir.xml")).toUtf8();
     const QByteArray fifo = scratch.path(QStringLiteral("pipe")).toUtf8();
     ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
-    alarm(20); // a FIFO without a reader must not hold the caller
-    for (const QByteArray& target : {QByteArray(), missingDir, fifo}) {
+    for (const QByteArray& target : {QByteArray(), scratch.path(QStringLiteral("no/dir.xml")).toUtf8(), fifo}) {
         recorder_reset();
+        alarm(20); // a FIFO without a reader must not hold the caller
         EXPECT_EQ(gen__qtxmlif_save(dom, target.constData()), GEN__QTXMLIF_E_SAVE_FAILED);
+        alarm(0);
         EXPECT_TRUE(isMessage(0, 188, "Unable to open file for saving : %s", "Unable to open file for saving : " + target));
     }
-    alarm(0);
 
     recorder_reset();
-    const int reader = readerOf("<a/>");
-    EXPECT_EQ(gen__qtxmlif_save(reader, path.constData()), GEN__QTXMLIF_E_SAVE_FAILED);
+    EXPECT_EQ(gen__qtxmlif_save(load("<a/>", gen__qtxmlif_load_buff_incremental), path.constData()),
+              GEN__QTXMLIF_E_SAVE_FAILED);
     EXPECT_TRUE(isMessage(0, 194, "error saving XML document: %s", "error saving XML document: " + path));
     EXPECT_EQ(recorder_status_checks(), 0);
 }
@@ -166,7 +148,7 @@ TEST_F(Documents, BufferBytesAreHandedOutUntilTheNextCall)
     int length = -1;
     ASSERT_EQ(gen__qtxmlif_get_buff_to_encrypt(buffer, &bytes, &length), GEN__QTXMLIF_OK);
     const QByteArray first(bytes, length);
-    EXPECT_TRUE(first.endsWith("<a")) << first.constData() << ": bytes so far, nothing closed";
+    EXPECT_TRUE(first.endsWith("<a")) << first.constData() << ": the bytes so far, nothing closed";
     EXPECT_EQ(bytes[length], '\0');
 
     ASSERT_EQ(gen__qtxmlif_close_node(), GEN__QTXMLIF_OK);
@@ -176,53 +158,40 @@ TEST_F(Documents, BufferBytesAreHandedOutUntilTheNextCall)
     EXPECT_EQ(recorder_count(), 0);
 }
 
-TEST_F(Documents, BufferRequestsThatFailLeaveNullAndZero)
+// Presets stay when the call fails; the manager's not-supported error never
+// reaches the caller: 14601, the refusal reported, its string released.
+TEST_F(Documents, FailedOutputRequestsKeepTheirPresets)
 {
     char* bytes = reinterpret_cast<char*>(&bytes);
     int length = 5;
     EXPECT_EQ(gen__qtxmlif_get_buff_to_encrypt(1, reinterpret_cast<char**>(1000), &length), GEN__QTXMLIF_E_FAILED);
     EXPECT_TRUE(isReport(0, "((ullong)(buf_p) > 1000) && ((ullong)(buf_len_p) > 1000)", documentsSource));
     EXPECT_EQ(length, 5);
-
     recorder_reset();
     EXPECT_EQ(gen__qtxmlif_get_buff_to_encrypt(unknownID, &bytes, &length), GEN__QTXMLIF_E_NO_SUCH_ID);
-    EXPECT_TRUE(isMessage(0, 219, "XML document ID %d not found", "XML document ID 987654 not found"));
-    EXPECT_EQ(bytes, nullptr);
-    EXPECT_EQ(length, 0);
-}
+    EXPECT_TRUE(isNotFound(219));
+    EXPECT_TRUE(bytes == nullptr && length == 0);
 
-// The manager's not-supported error never reaches the caller: the call answers
-// 14601, reports the refusal and keeps its outputs as preset.
-TEST_F(Documents, WrongDocumentKindIsRefusedWithoutAnException)
-{
-    const int dom = make(gen__qtxmlif_add_document);
-    char* bytes = reinterpret_cast<char*>(&bytes);
-    int length = 5;
-    EXPECT_EQ(gen__qtxmlif_get_buff_to_encrypt(dom, &bytes, &length), GEN__QTXMLIF_E_FAILED);
-    EXPECT_EQ(bytes, nullptr);
-    EXPECT_EQ(length, 0);
+    recorder_reset();
+    bytes = reinterpret_cast<char*>(&bytes);
+    EXPECT_EQ(gen__qtxmlif_get_buff_to_encrypt(make(gen__qtxmlif_add_document), &bytes, &length),
+              GEN__QTXMLIF_E_FAILED);
+    EXPECT_TRUE(bytes == nullptr && length == 0);
     EXPECT_TRUE(isReport(
         0, "QtXmlManager: documentToByteArray(...) is not supported for this document type.", documentsSource));
-    EXPECT_EQ(recorder_count(), 2);
 
-    for (int docID : {readerOf("<a/>"), make(gen__qtxmlif_add_document_to_encrypt)}) {
-        recorder_reset();
-        QString text = QStringLiteral("kept");
-        EXPECT_EQ(gen__qtxmlif_doc_to_string(docID, &text), GEN__QTXMLIF_E_FAILED);
-        EXPECT_EQ(text, QStringLiteral("kept"));
-        EXPECT_TRUE(isReport(
-            0, "QtXmlManager: documentToString(...) is not supported for this document type.", documentsSource));
-    }
-}
-
-TEST_F(Documents, DocumentStringFailures)
-{
+    QString text = QStringLiteral("kept");
+    recorder_reset();
     EXPECT_EQ(gen__qtxmlif_doc_to_string(unknownID, reinterpret_cast<QString*>(1000)), GEN__QTXMLIF_E_FAILED);
     EXPECT_TRUE(isReport(0, "((ullong)(qstring_ptr) > 1000)", documentsSource));
     recorder_reset();
-    QString text = QStringLiteral("kept");
     EXPECT_EQ(gen__qtxmlif_doc_to_string(unknownID, &text), GEN__QTXMLIF_E_NO_SUCH_ID);
-    EXPECT_TRUE(isMessage(0, 891, "XML document ID %d not found", "XML document ID 987654 not found"));
+    EXPECT_TRUE(isNotFound(891));
+    recorder_reset();
+    EXPECT_EQ(gen__qtxmlif_doc_to_string(load("<a/>", gen__qtxmlif_load_buff_incremental), &text),
+              GEN__QTXMLIF_E_FAILED);
+    EXPECT_TRUE(isReport(
+        0, "QtXmlManager: documentToString(...) is not supported for this document type.", documentsSource));
     EXPECT_EQ(text, QStringLiteral("kept"));
 }
 
@@ -230,12 +199,10 @@ TEST_F(Documents, TopLevelNodesCount)
 {
     int count = 9;
     EXPECT_EQ(gen__qtxmlif_top_level_nodes_count(unknownID, nullptr, &count), GEN__QTXMLIF_E_NO_SUCH_ID);
-    EXPECT_TRUE(isMessage(0, 913, "XML document ID %d not found", "XML document ID 987654 not found"));
+    EXPECT_TRUE(isNotFound(913));
     EXPECT_EQ(count, 0);
 
-    int dom = -1;
-    ASSERT_EQ(gen__qtxmlif_load_buff("<r>text<a/><!-- note --><b/></r>", &dom, false), GEN__QTXMLIF_OK);
-    created.push_back(dom);
+    const int dom = load("<r>text<a/><!-- note --><b/></r>", gen__qtxmlif_load_buff);
     count = 9;
     EXPECT_EQ(gen__qtxmlif_top_level_nodes_count(dom, nullptr, &count), GEN__QTXMLIF_OK);
     EXPECT_EQ(count, 0);
@@ -243,11 +210,9 @@ TEST_F(Documents, TopLevelNodesCount)
     ASSERT_EQ(gen__qtxmlif_begin_traversion(dom, nullptr, &start), GEN__QTXMLIF_OK);
     EXPECT_EQ(gen__qtxmlif_top_level_nodes_count(dom, start, &count), GEN__QTXMLIF_OK);
     EXPECT_EQ(count, 4) << "text, two elements and a comment";
-    gen__qtxmlif_end_traversion(dom);
-
-    const int reader = readerOf("<r><a/></r>");
-    EXPECT_EQ(gen__qtxmlif_top_level_nodes_count(reader, reinterpret_cast<void*>(1000), &count), GEN__QTXMLIF_OK);
+    EXPECT_EQ(gen__qtxmlif_top_level_nodes_count(dom, reinterpret_cast<void*>(1000), &count), GEN__QTXMLIF_OK);
     EXPECT_EQ(count, 0);
+    gen__qtxmlif_end_traversion(dom);
 }
 
 } // namespace
