@@ -1,0 +1,95 @@
+// Walks a generated file of 3 GiB with the stream reader, child by child, to the
+// end: character offsets pass 2^31, and gen__qtxmlif_characters_offset must give
+// their low 32 bits all along. Too slow for every run: it is labelled "slow".
+//
+// Usage: hardening_huge_stream [MiB]   (default 3072)
+#include "hostile.h"
+
+#include "ruziradavod.h"
+
+#include <QElapsedTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const QByteArray head = "<root>\n";
+const QByteArray tail = "</root>\n";
+constexpr int textBytes = 65536;
+
+qint64 childBytes()
+{
+    return 3 + textBytes + 4 + 1; // <c>, the text, </c>, line break
+}
+
+int lowBits(qint64 offset)
+{
+    return int(quint32(quint64(offset) & 0xffffffffu));
+}
+
+// Reports the child's start, its text (in as many pieces as the reader makes)
+// and its end; returns the number of text bytes.
+qint64 readChild(int id, int& failures)
+{
+    qint64 text = 0;
+    hostile::Step step = hostile::nextEntity(id);
+    if (step.status != GEN__QTXMLIF_OK || step.type != XML_ETYPE_ELEMENT || step.name != "c")
+        ++failures;
+    while ((step = hostile::nextEntity(id)).status == GEN__QTXMLIF_OK)
+        text += qint64(step.name.size());
+    if (!step.isEnd)
+        ++failures;
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const qint64 mebibytes = argc > 1 ? std::atoll(argv[1]) : 3072;
+    const qint64 children = mebibytes * 1024 * 1024 / childBytes();
+    testsupport::ScratchDir dir;
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray child = "<c>" + QByteArray(textBytes, 't') + "</c>\n";
+    const QString path = hostile::writeRepeated(dir, QStringLiteral("huge.xml"), head, child, children, tail);
+    const qint64 written = clock.restart();
+
+    int id = -1, failures = 0;
+    void* start = nullptr;
+    void* current = nullptr;
+    if (gen__qtxmlif_load_incremental(path.toUtf8().constData(), &id) != GEN__QTXMLIF_OK
+        || gen__qtxmlif_begin_traversion(id, nullptr, &start) != GEN__QTXMLIF_OK) {
+        std::fprintf(stderr, "cannot begin the walk\n");
+        return 1;
+    }
+    qint64 seen = 0;
+    for (;; ++seen) {
+        if (gen__qtxmlif_get_next_child_node(id, start, nullptr, &current) != GEN__QTXMLIF_OK || !current)
+            break;
+        if (readChild(id, failures) != textBytes)
+            ++failures;
+        int offset = 0;
+        gen__qtxmlif_characters_offset(id, &offset);
+        if (offset != lowBits(head.size() + seen * childBytes() + childBytes() - 1))
+            ++failures;
+    }
+    // One more call reads the end of the document.
+    gen__qtxmlif_get_next_child_node(id, start, nullptr, &current);
+    int offset = 0;
+    gen__qtxmlif_characters_offset(id, &offset);
+    const qint64 total = head.size() + children * childBytes() + tail.size();
+    const qint64 walked = clock.elapsed();
+    const bool cleanEnd = hostile::logs("WARNING") == 0
+                          && hostile::lastLogText("NONE") == "Incremental Xml Parsing Ended Successfully. mDepth=0";
+    gen__qtxmlif_delete_node(&current);
+    gen__qtxmlif_delete_node(&start);
+    gen__qtxmlif_del_document(id);
+
+    std::printf("%lld bytes written in %lld ms, walked in %lld ms; children %lld of %lld; "
+                "offset at the end %d (low 32 bits of %lld: %d); failed checks %d; clean end %s\n",
+                total, written, walked, seen, children, offset, total, lowBits(total), failures,
+                cleanEnd ? "yes" : "no");
+    return seen == children && failures == 0 && offset == lowBits(total) && cleanEnd ? 0 : 1;
+}
