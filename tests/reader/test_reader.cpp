@@ -26,7 +26,7 @@ std::string show(const QString& text)
     return text.isNull() ? "~" : text.toStdString();
 }
 
-class Reader : public ::testing::Test {
+class IncrementalReader : public ::testing::Test {
 protected:
     void SetUp() override { recorder_reset(); }
 
@@ -118,7 +118,7 @@ protected:
     QString lastText;
 };
 
-TEST_F(Reader, WalksTheCompactExampleCallByCall)
+TEST_F(IncrementalReader, WalksTheCompactExampleCallByCall)
 {
     loadBuffer(compactExample);
     Entity start = begin();
@@ -146,7 +146,7 @@ TEST_F(Reader, WalksTheCompactExampleCallByCall)
     EXPECT_EQ(recorder_count(), 0) << "the end of the document was never read";
 }
 
-TEST_F(Reader, ReportsEachWhitespaceRunAsText)
+TEST_F(IncrementalReader, ReportsEachWhitespaceRunAsText)
 {
     loadFile(indentedExample);
     Entity start = begin();
@@ -154,7 +154,7 @@ TEST_F(Reader, ReportsEachWhitespaceRunAsText)
                              "-|21|~|~|3|1", "-|21|~|~|2|1"}));
 }
 
-TEST_F(Reader, GoesOnAfterAChildEndThroughGetNextChildNode)
+TEST_F(IncrementalReader, GoesOnAfterAChildEndThroughGetNextChildNode)
 {
     loadBuffer(compactExample);
     Entity start = begin();
@@ -169,7 +169,7 @@ TEST_F(Reader, GoesOnAfterAChildEndThroughGetNextChildNode)
 
 // Indented input gets the documented one-off null after the text; compact input
 // has its depths made up at the next tag, so both end with mDepth=0.
-TEST_F(Reader, KeepsTrueDepthsAfterGetNodeText)
+TEST_F(IncrementalReader, KeepsTrueDepthsAfterGetNodeText)
 {
     const std::pair<QByteArray, Rows> cases[] = {
         {compactExample, {"c@3", "-@3", "-@0"}},
@@ -189,7 +189,7 @@ TEST_F(Reader, KeepsTrueDepthsAfterGetNodeText)
     }
 }
 
-TEST_F(Reader, GetNodeTextStopsAtAChildElementAndTheNextScanReportsIt)
+TEST_F(IncrementalReader, GetNodeTextStopsAtAChildElementAndTheNextScanReportsIt)
 {
     loadBuffer("<a>pre<b/>post</a>");
     Entity start = begin();
@@ -204,7 +204,7 @@ TEST_F(Reader, GetNodeTextStopsAtAChildElementAndTheNextScanReportsIt)
 
 // A file-loaded reader matches start names in exact case and end tags in any
 // case; a buffer loaded with noCase does the opposite.
-TEST_F(Reader, MatchesStartNamesAndEndTagsInOppositeSenses)
+TEST_F(IncrementalReader, MatchesStartNamesAndEndTagsInOppositeSenses)
 {
     const QByteArray xml = "<Root><list><LIST/></list><after/></Root>";
     loadFile(xml);
@@ -224,7 +224,7 @@ TEST_F(Reader, MatchesStartNamesAndEndTagsInOppositeSenses)
     EXPECT_EQ((Rows{child(list.get()), child(list.get()), child(list.get())}), (Rows{"LIST@4", "-@4", "after@3"}));
 }
 
-TEST_F(Reader, BrokenInputGivesOneWarningAndThenOnlyEndResults)
+TEST_F(IncrementalReader, BrokenInputGivesOneWarningAndThenOnlyEndResults)
 {
     const std::pair<QByteArray, std::string> cases[] = {
         {"<a><b>te", "Premature end of document.\nError in: line=1, column=8, character offset=8"},
@@ -248,7 +248,7 @@ TEST_F(Reader, BrokenInputGivesOneWarningAndThenOnlyEndResults)
     }
 }
 
-TEST_F(Reader, ClosesANodeBySkippingToItsEndTag)
+TEST_F(IncrementalReader, ClosesANodeBySkippingToItsEndTag)
 {
     loadBuffer("<a><b><b/>text</b><c/></a>");
     Entity start = begin();
@@ -275,7 +275,7 @@ TEST_F(Reader, ClosesANodeBySkippingToItsEndTag)
     EXPECT_EQ(next(), "-|21|~|~|3|1") << "nothing was read for the complete node";
 }
 
-TEST_F(Reader, EndTraversionClosesTheDeviceAndEndsTheWalk)
+TEST_F(IncrementalReader, EndTraversionClosesTheDeviceAndARefusedDeviceEndsAtOnce)
 {
     loadBuffer(compactExample);
     Entity start = begin();
@@ -284,11 +284,17 @@ TEST_F(Reader, EndTraversionClosesTheDeviceAndEndsTheWalk)
     EXPECT_EQ(next(), "-|21|~|~|0|0");
     EXPECT_EQ(child(start.get()), "-@0");
     EXPECT_EQ(recorder_count(), 0);
+
+    QBuffer closed;
+    RurUrOroIncrementalReader bare;
+    EXPECT_FALSE(bare.setDevice(&closed));
+    EXPECT_FALSE(bare.setDevice(nullptr));
+    EXPECT_EQ(bare.beginTraversion(QString(), bare.getDocumentID()), nullptr) << "no device: the scan ends at once";
 }
 
 // Hostile input.
 
-TEST_F(Reader, WalksAMillionLevelsWithoutALimit)
+TEST_F(IncrementalReader, WalksAMillionLevelsWithoutALimit)
 {
     const int levels = 1000000;
     loadBuffer(QByteArray("<a>").repeated(levels) + QByteArray("</a>").repeated(levels));
@@ -308,7 +314,7 @@ QByteArray entityAttack(const QByteArray& entity, const QByteArray& body)
     return "<?xml version=\"1.0\"?>\n<!DOCTYPE r [" + entity + "]>\n" + body + "\n";
 }
 
-TEST_F(Reader, StopsEntityExpansionWithTheNormalWarning)
+TEST_F(IncrementalReader, StopsEntityExpansionWithTheNormalWarning)
 {
     QByteArray laughs = "<!ENTITY l0 \"lol\">";
     for (int i = 1; i < 10; ++i)
@@ -342,7 +348,7 @@ TEST_F(Reader, StopsEntityExpansionWithTheNormalWarning)
     }
 }
 
-TEST_F(Reader, ExpandsOrdinaryEntityUseInFull)
+TEST_F(IncrementalReader, ExpandsOrdinaryEntityUseInFull)
 {
     const QByteArray notice = "(c) Example, all rights reserved";
     const int uses = 100000;
@@ -385,7 +391,7 @@ private:
     QByteArray block, head;
 };
 
-TEST_F(Reader, ReportsOffsetsBeyondTwoGigabytesByTheirLow32Bits)
+TEST_F(IncrementalReader, ReportsOffsetsBeyondTwoGigabytesByTheirLow32Bits)
 {
     const qint64 size = (qint64(1) << 31) + 65536 * 3 + 100;
     use(new GeneratedInput(size), true);
