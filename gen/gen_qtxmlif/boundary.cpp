@@ -1,6 +1,7 @@
 #include "boundary.h"
 
 #include <QByteArray>
+#include <QTextCodec>
 #include <new>
 
 namespace boundary {
@@ -18,10 +19,45 @@ bool check(bool passes, const char* condition, const char* file, int line)
     return passes;
 }
 
+namespace {
+
+// Whether the local 8-bit encoding writes ASCII as itself (the usual UTF-8 and
+// Latin-1 locales). Asked on every call: a host may change the locale codec.
+bool localEncodingKeepsAscii()
+{
+    const QTextCodec* codec = QTextCodec::codecForLocale();
+    const int mib = codec ? codec->mibEnum() : 0;
+    return mib == 106 /* UTF-8 */ || mib == 4 /* ISO-8859-1 */ || mib == 3 /* US-ASCII */;
+}
+
+// Narrows short ASCII text into `bytes` (NUL-terminated); false for anything
+// else, which then takes the codec.
+template <int Size>
+bool narrowAscii(const QString& text, char (&bytes)[Size])
+{
+    const int length = text.size();
+    if (length >= Size)
+        return false;
+    const QChar* chars = text.constData();
+    for (int i = 0; i < length; ++i) {
+        if (chars[i].unicode() >= 0x80)
+            return false;
+        bytes[i] = static_cast<char>(chars[i].unicode());
+    }
+    bytes[length] = '\0';
+    return localEncodingKeepsAscii();
+}
+
+} // namespace
+
 void setString(char** target, const QString& text, const char* file, int line)
 {
-    if (plausible(target))
-        *target = gen__str_dup_fn(text.toLocal8Bit().constData(), file, line);
+    if (!plausible(target))
+        return;
+    // Most names and values are short ASCII: they are copied from the stack,
+    // without a codec call and an intermediate heap buffer per string.
+    char ascii[128];
+    *target = gen__str_dup_fn(narrowAscii(text, ascii) ? ascii : text.toLocal8Bit().constData(), file, line);
 }
 
 std::uint32_t traceFailure(std::uint32_t status, const char* file, int line)
