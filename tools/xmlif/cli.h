@@ -18,15 +18,15 @@ typedef struct {
     int optionCount;
     int minArgs;
     int maxArgs;
-} cli_spec;
+} cli_syntax;
 
 #define CLI_NOT_DONE (-1)
 
 /* Parses argv[1..argc-1]. Positional arguments (a lone "-" included) go to
- * `args`, which has room for spec->maxArgs entries. Returns CLI_NOT_DONE when
+ * `args`, which has room for syntax->maxArgs entries. Returns CLI_NOT_DONE when
  * the command should run, otherwise the exit status (after printing the help
  * or a usage message). */
-int cli_parse(const cli_spec *spec, int argc, char **argv, const char **args, int *argCount);
+int cli_parse(const cli_syntax *syntax, int argc, char **argv, const char **args, int *argCount);
 
 /* Prints a usage message for `command` and returns the usage exit status. */
 int cli_usage_error(const char *command, const char *message, const char *detail);

@@ -65,9 +65,9 @@ int cmd_build(int argc, char **argv)
 {
     const char *kindWord = "dom", *out = NULL;
     const cli_option options[] = {{"--to", &kindWord, NULL}, {"-o", &out, NULL}};
-    const cli_spec spec = {"build", help, options, 2, 0, 0};
+    const cli_syntax syntax = {"build", help, options, 2, 0, 0};
     int argCount = 0;
-    int status = cli_parse(&spec, argc, argv, NULL, &argCount);
+    int status = cli_parse(&syntax, argc, argv, NULL, &argCount);
     if (status != CLI_NOT_DONE)
         return status;
     writer_kind kind;

@@ -136,10 +136,10 @@ int cmd_children(int argc, char **argv)
 {
     bool json = false;
     const cli_option options[] = {{"--json", NULL, &json}};
-    const cli_spec spec = {"children", help, options, 1, 1, 2};
+    const cli_syntax syntax = {"children", help, options, 1, 1, 2};
     const char *args[2];
     int argCount = 0;
-    int status = cli_parse(&spec, argc, argv, args, &argCount);
+    int status = cli_parse(&syntax, argc, argv, args, &argCount);
     if (status != CLI_NOT_DONE)
         return status;
 

@@ -19,10 +19,10 @@ int cmd_format(int argc, char **argv)
 {
     const char *out = NULL;
     const cli_option options[] = {{"-o", &out, NULL}};
-    const cli_spec spec = {"format", help, options, 1, 1, 1};
+    const cli_syntax syntax = {"format", help, options, 1, 1, 1};
     const char *args[1];
     int argCount = 0;
-    int status = cli_parse(&spec, argc, argv, args, &argCount);
+    int status = cli_parse(&syntax, argc, argv, args, &argCount);
     if (status != CLI_NOT_DONE)
         return status;
 

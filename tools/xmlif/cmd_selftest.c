@@ -173,9 +173,9 @@ static bool sameBytes(const char *pathA, const char *pathB)
 
 int cmd_selftest(int argc, char **argv)
 {
-    const cli_spec spec = {"selftest", help, NULL, 0, 0, 0};
+    const cli_syntax syntax = {"selftest", help, NULL, 0, 0, 0};
     int argCount = 0;
-    int status = cli_parse(&spec, argc, argv, NULL, &argCount);
+    int status = cli_parse(&syntax, argc, argv, NULL, &argCount);
     if (status != CLI_NOT_DONE)
         return status;
 

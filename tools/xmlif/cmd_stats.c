@@ -62,10 +62,10 @@ static void printTally(const tally *t, long long size, double seconds)
 
 int cmd_stats(int argc, char **argv)
 {
-    const cli_spec spec = {"stats", help, NULL, 0, 1, 1};
+    const cli_syntax syntax = {"stats", help, NULL, 0, 1, 1};
     const char *args[1];
     int argCount = 0;
-    int status = cli_parse(&spec, argc, argv, args, &argCount);
+    int status = cli_parse(&syntax, argc, argv, args, &argCount);
     if (status != CLI_NOT_DONE)
         return status;
 

@@ -32,10 +32,10 @@ int cmd_walk(int argc, char **argv)
     bool stream = false, json = false;
     const char *start = NULL;
     const cli_option options[] = {{"--stream", NULL, &stream}, {"--json", NULL, &json}, {"--start", &start, NULL}};
-    const cli_spec spec = {"walk", help, options, 3, 1, 1};
+    const cli_syntax syntax = {"walk", help, options, 3, 1, 1};
     const char *args[1];
     int argCount = 0;
-    int status = cli_parse(&spec, argc, argv, args, &argCount);
+    int status = cli_parse(&syntax, argc, argv, args, &argCount);
     if (status != CLI_NOT_DONE)
         return status;
     if (start && !*start)
