@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -12,38 +13,19 @@ namespace {
 using host::reported;
 using host::Text;
 
-struct Event {
-    uint32_t status;
-    int type;
-    std::string name;
-    std::string value;
-    int depth;
-    bool end;
-    bool hasEntity;
-    bool operator==(const Event& o) const
-    {
-        return status == o.status && type == o.type && name == o.name && value == o.value && depth == o.depth &&
-               end == o.end && hasEntity == o.hasEntity;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const Event& e)
-{
-    return out << "{" << e.status << ", " << e.type << ", " << e.name << ", " << e.value << ", " << e.depth << ", "
-               << e.end << ", " << e.hasEntity << "}";
-}
+// status, type, name, value, depth, is_end_element, whether an entity came back
+using Event = std::tuple<uint32_t, int, std::string, std::string, int, bool, bool>;
 
 Event next(int doc)
 {
-    Event e{};
+    int type = 0, depth = 0;
+    bool end = false;
     Text name, value;
     void* entity = nullptr;
-    e.status = gen__qtxmlif_get_next_entity_2(doc, &e.type, name.out(), value.out(), &e.depth, &e.end, &entity);
-    e.name = name.str();
-    e.value = value.str();
-    e.hasEntity = entity != nullptr;
+    const uint32_t status = gen__qtxmlif_get_next_entity_2(doc, &type, name.out(), value.out(), &depth, &end, &entity);
+    const Event event{status, type, name.str(), value.str(), depth, end, entity != nullptr};
     gen__qtxmlif_delete_node(&entity);
-    return e;
+    return event;
 }
 
 std::vector<Event> walk(int doc, int calls)
