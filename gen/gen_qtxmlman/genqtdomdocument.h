@@ -6,6 +6,9 @@
 
 #include <QDomDocument>
 #include <QStack>
+#include <QVector>
+
+struct DomWalkPosition;
 
 class GenQtDomDocument : public RurUrOroDoc,
                          public RurUrOroIncrementalReaderInterface,
@@ -54,11 +57,21 @@ public:
     QString getRootName();
 
 private:
+    DomWalkPosition* nextEvent(DomWalkPosition* position, int* entityType, QString* name, QString* value);
+    void releaseCursor();
+    void releaseStartEntities();
+    QDomElement contentTarget(const char* file, int line, const char* function);
+
     RurUrOroEntity* traversalStart = nullptr;
     QStack<VDomNode*> levelStack;
     VDomNode* currentParent;
     VDomNode lastCreated;
-    VDomNode* traversalCursor;
+    // Each record of the walk's chain is a DomWalkPosition, owned here from the
+    // cursor up to the record on the document element.
+    DomWalkPosition* traversalCursor;
     bool caseInsensitive;
     QDomDocument domDocument;
+    // Start entities of walks begun again before they were ended: a caller may
+    // still hold them, so they live until the next endTraversion or destruction.
+    QVector<RurUrOroEntity*> unendedStarts;
 };

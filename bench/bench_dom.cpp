@@ -1,0 +1,164 @@
+// Loads generated documents into a DOM document and walks them through
+// getNextEntity, beside a plain recursive QDomDocument walk of the same tree
+// that reads the same names, values and texts. A walk that grows faster than
+// the document shows as a ratio that climbs from one size to the next.
+//
+// The interface hands out, for every event, an entity with its own position
+// record that the caller releases. The third walk is the plain one plus exactly
+// that hand-out per event: the least any walk through the interface can cost.
+//
+// usage: bench_dom [rounds]    default 3; the walks take turns and the fastest
+// round of each counts, so other load on the machine does not decide the result
+#include "genqtdomdocument.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+// <root><c n="7">text 7</c>...</root>
+QByteArray manyChildren(int count)
+{
+    QByteArray xml = "<root>\n";
+    for (int i = 0; i < count; ++i)
+        xml += "  <c n=\"" + QByteArray::number(i) + "\">text " + QByteArray::number(i) + "</c>\n";
+    return xml + "</root>\n";
+}
+
+// <root><e a0="0" a1="1" .../>...</root>
+QByteArray manyAttributes(int elements, int attributesEach)
+{
+    QByteArray xml = "<root>\n";
+    for (int i = 0; i < elements; ++i) {
+        xml += "  <e";
+        for (int k = 0; k < attributesEach; ++k)
+            xml += " a" + QByteArray::number(k) + "=\"" + QByteArray::number(i + k) + "\"";
+        xml += "/>\n";
+    }
+    return xml + "</root>\n";
+}
+
+qint64 walkEntities(GenQtDomDocument& document)
+{
+    const int id = document.getDocumentID();
+    qint64 sink = 0;
+    int type = 0, depth = 0;
+    QString name, value;
+    bool isEnd = false;
+    if (!document.beginTraversion(QString(), id))
+        return -1;
+    while (RurUrOroEntity* entity = document.getNextEntity(&type, &name, &value, &depth, &isEnd, id)) {
+        sink += name.size() + value.size() + depth;
+        releaseEntity(entity);
+    }
+    sink += name.size() + value.size() + depth; // the document element's end comes without an entity
+    document.endTraversion(id);
+    return sink;
+}
+
+void walkPlain(const QDomNode& element, int depth, qint64& sink)
+{
+    sink += element.nodeName().size() + depth;
+    const QDomNamedNodeMap attributes = element.attributes();
+    for (int i = 0; i < attributes.count(); ++i) {
+        const QDomNode attribute = attributes.item(i);
+        sink += attribute.nodeName().size() + attribute.nodeValue().size() + depth;
+    }
+    for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
+        if (child.isText())
+            sink += child.nodeValue().size() + depth;
+        else if (child.isElement())
+            walkPlain(child, depth + 1, sink);
+    }
+    sink += element.nodeName().size() + depth;
+}
+
+// The plain walk, handing out and releasing an entity for each event as a
+// caller of getNextEntity receives one.
+void walkHandingOut(const QDomNode& element, int depth, qint64& sink)
+{
+    VDomNode position;
+    position.node = element;
+    position.attributes = element.attributes();
+    position.children = element.childNodes();
+    const auto handOut = [&position] { releaseEntity(new RurUrOroEntity(new VDomNode(position))); };
+    sink += element.nodeName().size() + depth;
+    handOut();
+    for (int i = 0; i < position.attributes.count(); ++i) {
+        const QDomNode attribute = position.attributes.item(i);
+        sink += attribute.nodeName().size() + attribute.nodeValue().size() + depth;
+        handOut();
+    }
+    for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
+        if (child.isText()) {
+            sink += child.nodeValue().size() + depth;
+            handOut();
+        } else if (child.isElement()) {
+            walkHandingOut(child, depth + 1, sink);
+        }
+    }
+    sink += element.nodeName().size() + depth;
+    handOut();
+}
+
+double seconds(const std::function<void()>& run)
+{
+    QElapsedTimer timer;
+    timer.start();
+    run();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+void measure(const char* label, const QByteArray& xml, int rounds)
+{
+    GenQtDomDocument document(QString(), false);
+    QBuffer buffer;
+    buffer.setData(xml);
+    buffer.open(QIODevice::ReadOnly);
+    QElapsedTimer timer;
+    timer.start();
+    if (!document.load(&buffer, nullptr, nullptr)) {
+        std::printf("%-28s load failed\n", label);
+        return;
+    }
+    const double load = timer.nsecsElapsed() / 1e9;
+
+    QDomDocument plain;
+    timer.restart();
+    plain.setContent(xml, true);
+    const double plainLoad = timer.nsecsElapsed() / 1e9;
+
+    qint64 entitySink = 0, plainSink = 0, floorSink = 0;
+    double entities = 1e30, baseline = 1e30, floor = 1e30;
+    for (int r = 0; r < rounds; ++r) {
+        entities = std::min(entities, seconds([&] { entitySink = walkEntities(document); }));
+        baseline = std::min(baseline, seconds([&] {
+                                plainSink = 0;
+                                walkPlain(plain.documentElement(), 0, plainSink);
+                            }));
+        floor = std::min(floor, seconds([&] {
+                             floorSink = 0;
+                             walkHandingOut(plain.documentElement(), 0, floorSink);
+                         }));
+    }
+    std::printf("%-24s %6.1f MB  load %6.2f s (plain %6.2f s)  walk %6.3f s  plain %6.3f s  hand-out floor %6.3f s"
+                "  ratio to plain %4.2f, to floor %4.2f%s\n",
+                label, xml.size() / 1e6, load, plainLoad, entities, baseline, floor, entities / baseline,
+                entities / floor, entitySink == plainSink && floorSink == plainSink ? "" : "  (walks disagree)");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    measure("100000 children", manyChildren(100000), rounds);
+    measure("1000000 children", manyChildren(1000000), rounds);
+    measure("20000 x 50 attributes", manyAttributes(20000, 50), rounds);
+    measure("200000 x 50 attributes", manyAttributes(200000, 50), rounds);
+    return 0;
+}

@@ -1,0 +1,51 @@
+// Position helpers shared by the DOM document's walk, queries and building.
+#pragma once
+
+#include "rururorodoc.h"
+
+#include <utility>
+
+// Writes an out-argument the caller may have left null.
+template <typename T, typename V>
+inline void writeOut(T* out, V&& value)
+{
+    if (out)
+        *out = std::forward<V>(value);
+}
+
+// -1 for a null node or the document node, else one more than its parent's.
+inline int domDepth(const QDomNode& node)
+{
+    int depth = -1;
+    for (QDomNode n = node; !n.isNull() && !n.isDocument(); n = n.parentNode())
+        ++depth;
+    return depth;
+}
+
+// Loads the lists a position iterates and points both indices at their first entry.
+inline void openPosition(VDomNode& position)
+{
+    position.opened = true;
+    position.childIndex = 0;
+    position.attributeIndex = 0;
+    position.attributes = position.node.attributes();
+    position.children = position.node.childNodes();
+}
+
+// A record of the document's own walk. QDomNodeList::item() climbs to the
+// document root on every call and depth from the DOM parent chain costs one step
+// per level, so the walk follows sibling links and inherits its depth instead,
+// keeping childIndex in step so that copies handed out iterate from the same child.
+struct DomWalkPosition : VDomNode {
+    DomWalkPosition(const QDomNode& onNode, DomWalkPosition* enclosing, int depth)
+        : VDomNode(enclosing), depth(depth)
+    {
+        node = onNode;
+    }
+    DomWalkPosition* enclosing() const { return static_cast<DomWalkPosition*>(parent); }
+
+    // Equals domDepth(node): every record stands on a child of its parent's node.
+    int depth;
+    // children.item(childIndex) once opened; null when every child was visited.
+    QDomNode nextChild;
+};

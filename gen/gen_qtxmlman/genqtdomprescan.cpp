@@ -1,0 +1,258 @@
+#include "genqtdomprescan.h"
+
+#include "genqtdomentities.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+struct CodeUnits {
+    int width;
+    bool bigEndian;
+    int bomBytes;
+};
+
+// The same signatures the stream reader looks for before it picks a decoder.
+CodeUnits detectCodeUnits(const QByteArray& bytes)
+{
+    const auto startsWith = [&bytes](std::initializer_list<uchar> prefix) {
+        if (bytes.size() < int(prefix.size()))
+            return false;
+        return std::equal(prefix.begin(), prefix.end(), reinterpret_cast<const uchar*>(bytes.constData()));
+    };
+    if (startsWith({0xFF, 0xFE, 0, 0}))
+        return {4, false, 4};
+    if (startsWith({0, 0, 0xFE, 0xFF}))
+        return {4, true, 4};
+    if (startsWith({0xFF, 0xFE}))
+        return {2, false, 2};
+    if (startsWith({0xFE, 0xFF}))
+        return {2, true, 2};
+    if (startsWith({0xEF, 0xBB, 0xBF}))
+        return {1, false, 3};
+    if (startsWith({'<', 0, 0, 0}))
+        return {4, false, 0};
+    if (startsWith({0, 0, 0, '<'}))
+        return {4, true, 0};
+    if (startsWith({'<', 0}))
+        return {2, false, 0};
+    if (startsWith({0, '<'}))
+        return {2, true, 0};
+    return {1, false, 0};
+}
+
+// One byte per code unit: ASCII as it is, anything else 0xFF, which is neither
+// markup nor a UTF-8 continuation byte. Single-byte input is used in place.
+QByteArray asciiSkeleton(const QByteArray& bytes, const CodeUnits& units)
+{
+    if (units.width == 1)
+        return QByteArray::fromRawData(bytes.constData() + units.bomBytes, bytes.size() - units.bomBytes);
+    const int count = (bytes.size() - units.bomBytes) / units.width;
+    QByteArray skeleton(count, Qt::Uninitialized);
+    const auto* unit = reinterpret_cast<const uchar*>(bytes.constData()) + units.bomBytes;
+    for (int i = 0; i < count; ++i, unit += units.width) {
+        quint32 value = 0;
+        for (int k = 0; k < units.width; ++k)
+            value = (value << 8) | unit[units.bigEndian ? k : units.width - 1 - k];
+        skeleton[i] = value < 0x80 ? char(value) : char(0xFF);
+    }
+    return skeleton;
+}
+
+// Finds the first place where the document breaks a limit. Comments, CDATA
+// sections, processing instructions and quoted values are skipped, so markup
+// inside them never counts. A document with an internal subset may declare
+// entities: their declarations are read, and every reference in content and
+// values is charged what it can expand to.
+class MarkupScanner {
+public:
+    static constexpr size_t npos = std::string_view::npos;
+
+    MarkupScanner(const QByteArray& skeleton, qint64 inputBytes)
+        : text(skeleton.constData(), size_t(skeleton.size())),
+          expansionBudget(std::max(domlimits::ExpansionAllowance, domlimits::MaxExpansionRatio * inputBytes))
+    {
+    }
+
+    // Offset just past the offending start tag or reference, or npos.
+    size_t findBreach()
+    {
+        size_t at = 0;
+        while (at < text.size() && (at = text.find_first_of(hasEntities ? "<&" : "<", at)) != npos) {
+            if (text[at] == '&')
+                at = chargeReference(at, true);
+            else if (startsWith(at, "<!--"))
+                at = skipPast(at + 4, "-->");
+            else if (startsWith(at, "<![CDATA["))
+                at = skipPast(at + 9, "]]>");
+            else if (startsWith(at, "<!DOCTYPE"))
+                at = skipDoctype(at + 9);
+            else if (startsWith(at, "<?"))
+                at = skipPast(at + 2, "?>");
+            else if (startsWith(at, "<!"))
+                at = skipPast(at + 2, ">");
+            else if (startsWith(at, "</")) {
+                depth = std::max(0, depth - 1);
+                at = skipPast(at + 2, ">");
+            } else {
+                at = scanStartTag(at + 1);
+            }
+            if (breach)
+                return at;
+        }
+        return npos;
+    }
+
+private:
+    bool startsWith(size_t at, std::string_view token) const { return text.compare(at, token.size(), token) == 0; }
+
+    size_t skipPast(size_t from, std::string_view token) const
+    {
+        const size_t found = text.find(token, from);
+        return found == npos ? text.size() : found + token.size();
+    }
+
+    // Past the closing quote; references inside are charged when entities exist.
+    size_t skipQuoted(size_t openingQuote)
+    {
+        const size_t end = skipPast(openingQuote + 1, text.substr(openingQuote, 1));
+        for (size_t at = openingQuote + 1; hasEntities && !breach && (at = text.find('&', at)) < end;)
+            at = chargeReference(at, false);
+        return end;
+    }
+
+    size_t scanStartTag(size_t from)
+    {
+        int attributes = 0;
+        char previous = 0;
+        size_t i = from;
+        while (i < text.size() && text[i] != '>') {
+            const char c = text[i];
+            if (c == '"' || c == '\'') {
+                i = skipQuoted(i);
+            } else {
+                attributes += c == '=';
+                ++i;
+            }
+            if (c != ' ' && c != '\t' && c != '\n' && c != '\r')
+                previous = c;
+        }
+        const size_t end = std::min(i + 1, text.size());
+        breach = breach || ++depth > domlimits::MaxElementNesting || attributes > domlimits::MaxAttributesPerElement;
+        if (previous == '/')
+            --depth;
+        return end;
+    }
+
+    // A reference in content may open elements, one in a value only adds text.
+    size_t chargeReference(size_t ampersand, bool inContent)
+    {
+        const size_t end = text.find_first_of(";<&\"'", ampersand + 1);
+        if (end == npos || text[end] != ';')
+            return ampersand + 1;
+        const std::string_view name = text.substr(ampersand + 1, end - ampersand - 1);
+        if (!name.empty() && name[0] != '#') {
+            const DomEntityBounds::Expansion expansion = entities.of(name);
+            expanded += expansion.characters;
+            breach = expanded > expansionBudget || (inContent && depth + expansion.nesting > domlimits::MaxElementNesting);
+        }
+        return end + 1;
+    }
+
+    size_t skipDoctype(size_t from)
+    {
+        bool inSubset = false;
+        for (size_t i = from; i < text.size();) {
+            const char c = text[i];
+            if (c == '"' || c == '\'')
+                i = skipPast(i + 1, text.substr(i, 1));
+            else if (inSubset && startsWith(i, "<!--"))
+                i = skipPast(i + 4, "-->");
+            else if (inSubset && startsWith(i, "<?"))
+                i = skipPast(i + 2, "?>");
+            else if (inSubset && startsWith(i, "<!ENTITY"))
+                i = readEntityDeclaration(i + 8);
+            else if (c == '>' && !inSubset)
+                return i + 1;
+            else {
+                if (inSubset && c == '%')
+                    entities.markIncomplete();
+                else if (c == '[')
+                    inSubset = hasEntities = true;
+                else if (c == ']')
+                    inSubset = false;
+                ++i;
+            }
+        }
+        return text.size();
+    }
+
+    // <!ENTITY name "replacement"> declares a general entity; an external one
+    // (SYSTEM, PUBLIC) is never read by the parser and expands to nothing.
+    // Parameter entities are skipped: referencing one marks the bounds incomplete.
+    size_t readEntityDeclaration(size_t from)
+    {
+        const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+        size_t i = from;
+        while (i < text.size() && isSpace(text[i]))
+            ++i;
+        const bool parameter = i < text.size() && text[i] == '%';
+        if (parameter)
+            for (++i; i < text.size() && isSpace(text[i]); ++i) {
+            }
+        const size_t nameStart = i;
+        while (i < text.size() && !isSpace(text[i]) && text[i] != '>' && text[i] != '"' && text[i] != '\'')
+            ++i;
+        const std::string_view name = text.substr(nameStart, i - nameStart);
+        while (i < text.size() && isSpace(text[i]))
+            ++i;
+        if (i < text.size() && (text[i] == '"' || text[i] == '\'')) {
+            const size_t end = skipPast(i + 1, text.substr(i, 1));
+            if (!parameter)
+                entities.declare(name, text.substr(i + 1, end - i - 2));
+            return end;
+        }
+        if (!parameter)
+            entities.declare(name, std::string_view());
+        return i;
+    }
+
+    std::string_view text;
+    DomEntityBounds entities;
+    bool hasEntities = false;
+    const qint64 expansionBudget;
+    qint64 expanded = 0;
+    int depth = 0;
+    bool breach = false;
+};
+
+// Line and column of an offset as the stream reader counts them: CR, LF and
+// CR LF end a line; columns count UTF-16 units, so UTF-8 continuation bytes add
+// nothing and a four-byte sequence adds two.
+DomLimitBreach breachAt(const QByteArray& skeleton, size_t end)
+{
+    DomLimitBreach breach{true, 1, 0};
+    const auto* data = reinterpret_cast<const uchar*>(skeleton.constData());
+    for (size_t i = 0; i < end; ++i) {
+        const uchar c = data[i];
+        if (c == '\r' || (c == '\n' && (i == 0 || data[i - 1] != '\r'))) {
+            ++breach.line;
+            breach.column = 0;
+        } else if (c == '\n' || (c & 0xC0) == 0x80) {
+            continue;
+        } else {
+            breach.column += (c >= 0xF0 && c != 0xFF) ? 2 : 1;
+        }
+    }
+    return breach;
+}
+
+} // namespace
+
+DomLimitBreach findLimitBreach(const QByteArray& bytes)
+{
+    const QByteArray skeleton = asciiSkeleton(bytes, detectCodeUnits(bytes));
+    const size_t end = MarkupScanner(skeleton, bytes.size()).findBreach();
+    return end == MarkupScanner::npos ? DomLimitBreach() : breachAt(skeleton, end);
+}

@@ -1,0 +1,168 @@
+#include "genqtdomdocument.h"
+
+#include "genqtdomposition.h"
+
+namespace {
+
+void writeElementEvent(const VDomNode& position, int* entityType, QString* name, QString* value)
+{
+    writeOut(entityType, int(XML_ETYPE_ELEMENT));
+    writeOut(name, position.node.nodeName());
+    writeOut(value, QString());
+}
+
+void openWalkPosition(DomWalkPosition* position)
+{
+    openPosition(*position);
+    position->nextChild = position->node.firstChild();
+}
+
+} // namespace
+
+// Each event writes its outputs once, leaving them as the step-by-step
+// definition would (which writes the element's own event first).
+DomWalkPosition* GenQtDomDocument::nextEvent(DomWalkPosition* position, int* entityType, QString* name,
+                                             QString* value)
+{
+    if (!position->node.isElement())
+        return nullptr;
+    if (!position->opened) {
+        openWalkPosition(position);
+        writeElementEvent(*position, entityType, name, value);
+        return position;
+    }
+    if (position->attributeIndex < position->attributes.count()) {
+        const QDomNode attribute = position->attributes.item(position->attributeIndex++);
+        writeOut(entityType, int(XML_ETYPE_ATTR));
+        writeOut(name, attribute.nodeName());
+        writeOut(value, attribute.nodeValue());
+        return position;
+    }
+    if (position->nextChild.isNull()) {
+        position->complete = true;
+        writeElementEvent(*position, entityType, name, value);
+        return position;
+    }
+    const QDomNode child = position->nextChild;
+    position->nextChild = child.nextSibling();
+    ++position->childIndex;
+    if (child.isText()) {
+        writeOut(entityType, int(XML_ETYPE_TEXT));
+        writeOut(name, child.nodeValue());
+        writeOut(value, QString());
+        return position;
+    }
+    // A comment or processing instruction ends the walk; it would get a record
+    // that yields nothing, so none is made.
+    if (!child.isElement()) {
+        writeElementEvent(*position, entityType, name, value);
+        return nullptr;
+    }
+    auto* childPosition = new DomWalkPosition(child, position, position->depth + 1);
+    openWalkPosition(childPosition);
+    writeElementEvent(*childPosition, entityType, name, value);
+    return childPosition;
+}
+
+RurUrOroEntity* GenQtDomDocument::getNextEntity(int* entityType, QString* name, QString* value, int* depth,
+                                                bool* isEndElement, int docID)
+{
+    if (docID != getDocumentID() || !traversalCursor || traversalCursor->node.isNull())
+        return nullptr;
+    writeOut(isEndElement, false);
+    writeOut(depth, -1);
+    DomWalkPosition* position = nextEvent(traversalCursor, entityType, name, value);
+    if (!position) {
+        releaseCursor();
+        return nullptr;
+    }
+    writeOut(depth, position->depth);
+    if (position->complete) {
+        writeOut(isEndElement, true);
+        traversalCursor = position->enclosing();
+        delete position;
+    } else {
+        traversalCursor = position;
+    }
+    if (!traversalCursor)
+        return nullptr;
+    return new RurUrOroEntity(new VDomNode(*traversalCursor));
+}
+
+RurUrOroEntity* GenQtDomDocument::beginTraversion(const QString& nodeName, int docID)
+{
+    if (docID != getDocumentID())
+        return nullptr;
+    const QDomElement documentElement = domDocument.documentElement();
+    if (documentElement.isNull())
+        return nullptr;
+
+    delete currentParent;
+    currentParent = nullptr;
+    lastCreated = VDomNode();
+    clearLevelStack();
+
+    releaseCursor();
+    traversalCursor = new DomWalkPosition(documentElement, nullptr, 0);
+
+    const Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    RurUrOroEntity* start = nullptr;
+    if (nodeName.isEmpty() || QString::compare(nodeName, documentElement.nodeName(), cs) == 0) {
+        start = new RurUrOroEntity(new VDomNode(*traversalCursor));
+    } else {
+        int type = 0;
+        QString name;
+        QString value;
+        int depth = -1;
+        bool isEnd = false;
+        while (!start) {
+            RurUrOroEntity* entity = getNextEntity(&type, &name, &value, &depth, &isEnd, docID);
+            if (!entity)
+                return nullptr;
+            if (type == XML_ETYPE_ELEMENT && QString::compare(nodeName, entity->domNode->node.nodeName(), cs) == 0)
+                start = entity;
+            else
+                releaseEntity(entity);
+        }
+    }
+    // An earlier start entity that was never ended may still be in the caller's
+    // hands: it stays valid until the next endTraversion or destruction.
+    if (traversalStart)
+        unendedStarts.append(traversalStart);
+    traversalStart = start;
+    return start;
+}
+
+void GenQtDomDocument::endTraversion(int docID)
+{
+    if (docID == getDocumentID())
+        releaseStartEntities();
+}
+
+int GenQtDomDocument::getLineNumber(int docID)
+{
+    if (docID != getDocumentID() || !traversalCursor)
+        return -1;
+    return traversalCursor->node.lineNumber();
+}
+
+bool GenQtDomDocument::elementHasMoreAttributes(bool* more)
+{
+    writeOut(more, false);
+    if (!traversalCursor || !traversalCursor->node.isElement())
+        return false;
+    const VDomNode& cursor = *traversalCursor;
+    writeOut(more, cursor.opened && !cursor.complete && cursor.attributeIndex < cursor.attributes.count());
+    return true;
+}
+
+bool GenQtDomDocument::elementHasMoreChildren(bool* more)
+{
+    writeOut(more, false);
+    if (!traversalCursor || !traversalCursor->node.isElement())
+        return false;
+    // nextChild stands for childIndex < the child count without counting the list.
+    const DomWalkPosition& cursor = *traversalCursor;
+    writeOut(more, cursor.opened && !cursor.complete && !cursor.nextChild.isNull());
+    return true;
+}
