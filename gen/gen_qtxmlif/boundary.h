@@ -7,11 +7,8 @@
 // condition text is made from the argument's own name.
 #pragma once
 
-// The document types first: the public header's XML_ETYPE_* macros would
-// otherwise rename the enumerators of the same names.
-#include "qtxmlmanager.h"
-
 #include "gen_qtxmlif.h"
+#include "qtxmlmanager.h"
 #include "ruziradavod.h"
 
 #include <QString>

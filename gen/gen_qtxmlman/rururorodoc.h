@@ -2,6 +2,8 @@
 // the entity record handed out as a node handle, and the DOM position record.
 #pragma once
 
+#include "gen_qtxmlif.h" // entity type codes XML_ETYPE_*, shared with C callers
+
 #include <QDomNamedNodeMap>
 #include <QDomNode>
 #include <QDomNodeList>
@@ -67,8 +69,6 @@ public:
 
 // Releases a caller-owned entity together with its own position record.
 void releaseEntity(RurUrOroEntity* entity);
-
-enum EntityType { XML_ETYPE_ELEMENT = 1, XML_ETYPE_ATTR = 2, XML_ETYPE_TEXT = 3 };
 
 // One traversal position in a DOM tree.
 struct VDomNode {
