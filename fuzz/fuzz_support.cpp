@@ -49,7 +49,6 @@ struct ScratchDirectory {
         if (!mkdtemp(pattern.data()))
             fail("cannot create a scratch directory", 0);
         path = pattern;
-        qInstallMessageHandler(dropQtMessage);
     }
     ~ScratchDirectory()
     {
@@ -98,3 +97,9 @@ void requireNoDocuments()
 }
 
 } // namespace fuzz
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    qInstallMessageHandler(fuzz::dropQtMessage);
+    return 0;
+}
