@@ -5,6 +5,23 @@
 #include <QIODevice>
 #include <QTextStream>
 
+namespace {
+
+// XML 1.0 cannot carry these at all, not even as character references: control
+// characters other than tab, line feed and carriage return, and the noncharacters
+// U+FFFE and U+FFFF. Built text may hold them as the host gave it; the file gets
+// the replacement character in their place, so that it always loads again.
+void replaceCharactersXmlCannotCarry(QString& text)
+{
+    for (QChar& c : text) {
+        const ushort u = c.unicode();
+        if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r') || u == 0xFFFE || u == 0xFFFF)
+            c = QChar::ReplacementCharacter;
+    }
+}
+
+} // namespace
+
 GenQtDomDocument::GenQtDomDocument(const QString& rootName, bool caseInsensitive)
     : currentParent(new VDomNode),
       traversalCursor(new DomWalkPosition(QDomNode(), nullptr, -1)),
@@ -29,9 +46,14 @@ bool GenQtDomDocument::save(QIODevice* device, int docID)
     if (docID != getDocumentID() || !device)
         return false;
     device->write("<?xml version='1.0' encoding='UTF-8'?>\n");
-    QTextStream stream(device);
-    // A loaded declaration was dropped by load, so the codec is UTF-8, as declared.
+    // A loaded declaration was dropped by load, so the codec the document picks
+    // is UTF-8, as declared; the text passes through a string to be cleaned.
+    QString text;
+    QTextStream stream(&text);
     domDocument.save(stream, 4, QDomNode::EncodingFromDocument);
+    stream.flush();
+    replaceCharactersXmlCannotCarry(text);
+    device->write(text.toUtf8());
     return true;
 }
 

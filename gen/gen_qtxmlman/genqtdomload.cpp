@@ -13,10 +13,10 @@ bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
     int line = 0;
     int column = 0;
     bool parsed = false;
-    const DomLimitBreach breach = findLimitBreach(bytes);
-    if (breach.found) {
-        line = breach.line;
-        column = breach.column;
+    const DomRefusal refusal = findRefusal(bytes);
+    if (refusal.found) {
+        line = refusal.line;
+        column = refusal.column;
     } else {
         // The stream reader overload, because the device overload turns character
         // references outside the BMP into wrong characters (&#x1F600; into U+F600).

@@ -60,7 +60,8 @@ QByteArray asciiSkeleton(const QByteArray& bytes, const CodeUnits& units)
     return skeleton;
 }
 
-// Finds the first place where the document breaks a limit. Comments, CDATA
+// Finds the first place where the document breaks a limit, or holds what the
+// parser accepts but a saved copy could not carry. Comments, CDATA
 // sections, processing instructions and quoted values are skipped, so markup
 // inside them never counts. A document with an internal subset may declare
 // entities: their declarations are read, and every reference in content and
@@ -76,7 +77,7 @@ public:
     }
 
     // Offset just past the offending start tag or reference, or npos.
-    size_t findBreach()
+    size_t findRefusal()
     {
         size_t at = 0;
         while (at < text.size() && (at = text.find_first_of(hasEntities ? "<&" : "<", at)) != npos) {
@@ -89,7 +90,7 @@ public:
             else if (startsWith(at, "<!DOCTYPE"))
                 at = skipDoctype(at + 9);
             else if (startsWith(at, "<?"))
-                at = skipPast(at + 2, "?>");
+                at = scanProcessingInstruction(at + 2);
             else if (startsWith(at, "<!"))
                 at = skipPast(at + 2, ">");
             else if (startsWith(at, "</")) {
@@ -98,7 +99,7 @@ public:
             } else {
                 at = scanStartTag(at + 1);
             }
-            if (breach)
+            if (refused)
                 return at;
         }
         return npos;
@@ -117,7 +118,7 @@ private:
     size_t skipQuoted(size_t openingQuote)
     {
         const size_t end = skipPast(openingQuote + 1, text.substr(openingQuote, 1));
-        for (size_t at = openingQuote + 1; hasEntities && !breach && (at = text.find('&', at)) < end;)
+        for (size_t at = openingQuote + 1; hasEntities && !refused && (at = text.find('&', at)) < end;)
             at = chargeReference(at, false);
         return end;
     }
@@ -139,10 +140,26 @@ private:
                 previous = c;
         }
         const size_t end = std::min(i + 1, text.size());
-        breach = breach || ++depth > domlimits::MaxElementNesting || attributes > domlimits::MaxAttributesPerElement;
+        refused = refused || ++depth > domlimits::MaxElementNesting || attributes > domlimits::MaxAttributesPerElement;
         if (previous == '/')
             --depth;
         return end;
+    }
+
+    // Qt's reader lets a target that is no XML name through when no data
+    // follows it, but saving adds a blank after the target, and the saved file
+    // would not load again. Names are checked in their ASCII part.
+    size_t scanProcessingInstruction(size_t from)
+    {
+        const auto isNameStart = [](uchar c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
+        };
+        const auto isName = [&](uchar c) { return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; };
+        const size_t end = std::min(text.find_first_of(" \t\r\n?", from), text.size());
+        const std::string_view target = text.substr(from, end - from);
+        refused = target.empty() || !isNameStart(uchar(target[0])) ||
+                 !std::all_of(target.begin(), target.end(), [&](char c) { return isName(uchar(c)); });
+        return refused ? end : skipPast(end, "?>");
     }
 
     // A reference in content may open elements, one in a value only adds text.
@@ -155,7 +172,7 @@ private:
         if (!name.empty() && name[0] != '#') {
             const DomEntityBounds::Expansion expansion = entities.of(name);
             expanded += expansion.characters;
-            breach = expanded > expansionBudget || (inContent && depth + expansion.nesting > domlimits::MaxElementNesting);
+            refused = expanded > expansionBudget || (inContent && depth + expansion.nesting > domlimits::MaxElementNesting);
         }
         return end + 1;
     }
@@ -224,35 +241,35 @@ private:
     const qint64 expansionBudget;
     qint64 expanded = 0;
     int depth = 0;
-    bool breach = false;
+    bool refused = false;
 };
 
 // Line and column of an offset as the stream reader counts them: CR, LF and
 // CR LF end a line; columns count UTF-16 units, so UTF-8 continuation bytes add
 // nothing and a four-byte sequence adds two.
-DomLimitBreach breachAt(const QByteArray& skeleton, size_t end)
+DomRefusal refusalAt(const QByteArray& skeleton, size_t end)
 {
-    DomLimitBreach breach{true, 1, 0};
+    DomRefusal refusal{true, 1, 0};
     const auto* data = reinterpret_cast<const uchar*>(skeleton.constData());
     for (size_t i = 0; i < end; ++i) {
         const uchar c = data[i];
         if (c == '\r' || (c == '\n' && (i == 0 || data[i - 1] != '\r'))) {
-            ++breach.line;
-            breach.column = 0;
+            ++refusal.line;
+            refusal.column = 0;
         } else if (c == '\n' || (c & 0xC0) == 0x80) {
             continue;
         } else {
-            breach.column += (c >= 0xF0 && c != 0xFF) ? 2 : 1;
+            refusal.column += (c >= 0xF0 && c != 0xFF) ? 2 : 1;
         }
     }
-    return breach;
+    return refusal;
 }
 
 } // namespace
 
-DomLimitBreach findLimitBreach(const QByteArray& bytes)
+DomRefusal findRefusal(const QByteArray& bytes)
 {
     const QByteArray skeleton = asciiSkeleton(bytes, detectCodeUnits(bytes));
-    const size_t end = MarkupScanner(skeleton, bytes.size()).findBreach();
-    return end == MarkupScanner::npos ? DomLimitBreach() : breachAt(skeleton, end);
+    const size_t end = MarkupScanner(skeleton, bytes.size()).findRefusal();
+    return end == MarkupScanner::npos ? DomRefusal() : refusalAt(skeleton, end);
 }

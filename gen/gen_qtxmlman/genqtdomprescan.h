@@ -1,6 +1,7 @@
-// Limits a DOM load enforces before Qt builds the tree, and the scans that find
-// a breach. Qt's DOM builder and serialiser have costs that grow faster than the
-// input on some shapes of document; a host must not pay for them.
+// Limits a DOM load enforces before Qt builds the tree, and the scan that finds
+// where a document must be refused. Qt's DOM builder and serialiser have costs
+// that grow faster than the input on some shapes of document; a host must not
+// pay for them.
 #pragma once
 
 #include <QByteArray>
@@ -28,15 +29,16 @@ constexpr qint64 MaxExpansionRatio = 10;
 
 } // namespace domlimits
 
-// Where a document breaks a limit: line and column as Qt's parser counts them,
-// just after the offending start tag or entity reference.
-struct DomLimitBreach {
+// Where a load refuses a document: line and column as Qt's parser counts them,
+// just after the offending start tag, entity reference or instruction target.
+struct DomRefusal {
     bool found = false;
     int line = 0;
     int column = 0;
 };
 
-// Checks the raw bytes without parsing: nesting, attributes per tag, and what
-// entity references can expand to. Malformed input is left to the parser to
-// report; the scan only has to see every element a parse would build.
-DomLimitBreach findLimitBreach(const QByteArray& bytes);
+// Checks the raw bytes without parsing: nesting, attributes per tag, what entity
+// references can expand to, and processing instruction targets. Malformed input
+// is left to the parser to report; the scan only has to see every element a
+// parse would build.
+DomRefusal findRefusal(const QByteArray& bytes);

@@ -151,6 +151,12 @@ TEST(DomHostile, RefusingAnExpansionAttackTakesLittleMemory)
     EXPECT_LT(peakMegabytesLoading(quadraticBlowUp()), 200);
 }
 
+TEST(DomHostile, InstructionTargetsThatCouldNotBeReadBackAreRefused)
+{
+    EXPECT_FALSE(load("<?pi`?><r/>").parsed);
+    EXPECT_TRUE(load("<?xml-stylesheet href='s.css'?><r><?p.1 data?></r>").parsed);
+}
+
 TEST(DomHostile, CharactersOutsideTheBmpSurviveLoadWalkSaveAndReload)
 {
     const QString face = QString::fromUtf8("\xf0\x9f\x98\x80");
