@@ -196,7 +196,8 @@ QByteArray QtXmlManager::documentToByteArray(int docID)
 
 int QtXmlManager::topLevelNodesCount(RurUrOroEntity* entity, int docID)
 {
-    if (!entity || !entity->domNode || !findAs<GenQtDomDocument>(docID))
+    // The kind first: a handle is only read once a DOM document could have made it.
+    if (!findAs<GenQtDomDocument>(docID) || !entity || !entity->domNode)
         return 0;
     return GenQtDomDocument::childNodeCount(*entity->domNode);
 }
