@@ -95,11 +95,6 @@ QStringList streamWalk(int docID)
     return events;
 }
 
-int logs(const char* level)
-{
-    return recorder_logs(level);
-}
-
 std::string lastLogText(const char* level)
 {
     for (int index = recorder_count() - 1; index >= 0; --index)

@@ -52,8 +52,7 @@ Step nextEntity(int docID);
 // end of the document. The start handle is released.
 QStringList streamWalk(int docID);
 
-// Log entries of `level` since the last recorder reset; the text of the last.
-int logs(const char* level);
+// The text of the last log entry of `level` since the recorder was reset.
 std::string lastLogText(const char* level);
 // The last "ERROR" entry is message key `number`.
 bool lastErrorIsKey(int number);

@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     gen__qtxmlif_characters_offset(id, &offset);
     const qint64 total = head.size() + children * childBytes() + tail.size();
     const qint64 walked = clock.elapsed();
-    const bool cleanEnd = hostile::logs("WARNING") == 0
+    const bool cleanEnd = recorder_logs("WARNING") == 0
                           && hostile::lastLogText("NONE") == "Incremental Xml Parsing Ended Successfully. mDepth=0";
     gen__qtxmlif_delete_node(&current);
     gen__qtxmlif_delete_node(&start);

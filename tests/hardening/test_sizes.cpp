@@ -109,7 +109,7 @@ TEST_F(Sizes, BigAttributeCountReachesTheStreamReaderOrIsRefused)
     const QString path = dir.write(QStringLiteral("many.xml"), wideElement(manyAttributes));
     ASSERT_EQ(load(path.toUtf8().constData(), &id), GEN__QTXMLIF_OK);
     if (gen__qtxmlif_begin_traversion(id, nullptr, &start) != GEN__QTXMLIF_OK) {
-        EXPECT_EQ(hostile::logs("WARNING"), 1);
+        EXPECT_EQ(recorder_logs("WARNING"), 1);
         return;
     }
     EXPECT_EQ(attributeCount(), manyAttributes);

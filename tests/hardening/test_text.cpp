@@ -77,8 +77,8 @@ protected:
             return {QStringLiteral("not loaded")};
         recorder_reset();
         const QStringList events = hostile::streamWalk(id);
-        EXPECT_EQ(hostile::logs("WARNING"), 0) << hostile::lastLogText("WARNING");
-        EXPECT_EQ(hostile::logs("NONE"), 1);
+        EXPECT_EQ(recorder_logs("WARNING"), 0) << hostile::lastLogText("WARNING");
+        EXPECT_EQ(recorder_logs("NONE"), 1);
         EXPECT_EQ(gen__qtxmlif_del_document(id), GEN__QTXMLIF_OK);
         return events;
     }
@@ -88,8 +88,8 @@ protected:
     {
         recorder_reset();
         hostile::streamWalk(id);
-        EXPECT_EQ(hostile::logs("WARNING"), 1);
-        EXPECT_EQ(hostile::logs("NONE"), 0);
+        EXPECT_EQ(recorder_logs("WARNING"), 1);
+        EXPECT_EQ(recorder_logs("NONE"), 0);
         EXPECT_EQ(gen__qtxmlif_del_document(id), GEN__QTXMLIF_OK);
     }
 
