@@ -40,16 +40,29 @@ TEST_F(FuzzFindings, BuiltDomWithControlCharactersLoadsAgainAfterSaving)
     gen__qtxmlif_del_document(id);
 }
 
-// A processing instruction whose target is no XML name, with nothing after the
-// target, passes the parser; saved with a blank after the target, it does not.
-// A document the DOM loaders accept must load again once saved.
-TEST_F(FuzzFindings, LoadedDomWithAnOddProcessingInstructionLoadsAgainAfterSaving)
+// A document the DOM loaders accept must give the same entities once saved and
+// loaded again; refusing it at load is just as good.
+class LoadedDom : public FuzzFindings, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(LoadedDom, GivesTheSameEntitiesAfterSavingAndLoading)
 {
     int id = -1;
-    if (gen__qtxmlif_load_buff("<?pi`?><r/>", &id, false) != GEN__QTXMLIF_OK)
-        return; // refusing it at load is just as good
-    EXPECT_EQ(saveAndReload(id, &id), GEN__QTXMLIF_OK) << hostile::lastLogText("ERROR");
+    if (gen__qtxmlif_load_buff(GetParam(), &id, false) != GEN__QTXMLIF_OK)
+        return;
+    const QStringList loaded = testsupport::walk(id);
+    ASSERT_EQ(saveAndReload(id, &id), GEN__QTXMLIF_OK) << hostile::lastLogText("ERROR");
+    EXPECT_EQ(testsupport::walk(id), loaded);
     gen__qtxmlif_del_document(id);
 }
+
+// Qt's stream reader takes a processing instruction target that is no XML name
+// when nothing follows it, and C0 control characters inside attribute names;
+// the first comes back with a blank after the target, which the same reader
+// refuses, the second would come back renamed.
+INSTANTIATE_TEST_SUITE_P(FuzzFindings, LoadedDom,
+                         ::testing::Values("<?pi`?><r/>", "<r i\x0c=\"1\" j\x1bk=\"2\"/>"),
+                         [](const auto& info) {
+                             return std::string(info.index == 0 ? "OddInstructionTarget" : "ControlCharacterInAttributeName");
+                         });
 
 } // namespace
