@@ -47,5 +47,6 @@ struct DomWalkPosition : VDomNode {
     // Equals domDepth(node): every record stands on a child of its parent's node.
     int depth;
     // children.item(childIndex) once opened; null when every child was visited.
+    // The two stay equal because building is refused while a walk runs.
     QDomNode nextChild;
 };

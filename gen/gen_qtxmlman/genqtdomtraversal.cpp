@@ -19,8 +19,8 @@ void openWalkPosition(DomWalkPosition* position)
 
 } // namespace
 
-// Each event writes its outputs once, leaving them as the step-by-step
-// definition would (which writes the element's own event first).
+// Outputs are written once per event. A walk that ends at a comment or
+// processing instruction leaves them describing the enclosing element.
 DomWalkPosition* GenQtDomDocument::nextEvent(DomWalkPosition* position, int* entityType, QString* name,
                                              QString* value)
 {
@@ -31,6 +31,9 @@ DomWalkPosition* GenQtDomDocument::nextEvent(DomWalkPosition* position, int* ent
         writeElementEvent(*position, entityType, name, value);
         return position;
     }
+    // QDomNamedNodeMap has no iterator: item(i) steps i entries into its hash,
+    // so attributes cost what they cost any reader of Qt's DOM, one item() each.
+    // A load caps them per element, as building them is quadratic as well.
     if (position->attributeIndex < position->attributes.count()) {
         const QDomNode attribute = position->attributes.item(position->attributeIndex++);
         writeOut(entityType, int(XML_ETYPE_ATTR));

@@ -92,6 +92,14 @@ TEST(DomLoad, ReportsTheErrorPositionOnlyOnFailure)
     EXPECT_EQ(line, 3);
     EXPECT_EQ(column, 7);
 
+    // Empty input leaves no document element; the one made again is part of the tree.
+    GenQtDomDocument empty(QString(), false);
+    QBuffer nothing;
+    nothing.open(QIODevice::ReadOnly);
+    EXPECT_FALSE(empty.load(&nothing, nullptr, nullptr));
+    EXPECT_TRUE(empty.openNode(QStringLiteral("x"), empty.getDocumentID()));
+    EXPECT_EQ(empty.documentToString(-1), QStringLiteral("<root><x/></root>"));
+
     GenQtDomDocument fine(QString(), false);
     QBuffer good;
     good.setData("<a/>");
