@@ -43,7 +43,9 @@ CodeUnits detectCodeUnits(const QByteArray& bytes)
 }
 
 // One byte per code unit: ASCII as it is, anything else 0xFF, which is neither
-// markup nor a UTF-8 continuation byte. Single-byte input is used in place.
+// markup nor a UTF-8 continuation byte, except U+FFFE and U+FFFF, which become
+// a control character: XML cannot carry them either. Single-byte input is used
+// in place.
 QByteArray asciiSkeleton(const QByteArray& bytes, const CodeUnits& units)
 {
     if (units.width == 1)
@@ -55,9 +57,25 @@ QByteArray asciiSkeleton(const QByteArray& bytes, const CodeUnits& units)
         quint32 value = 0;
         for (int k = 0; k < units.width; ++k)
             value = (value << 8) | unit[units.bigEndian ? k : units.width - 1 - k];
-        skeleton[i] = value < 0x80 ? char(value) : char(0xFF);
+        skeleton[i] = value < 0x80 ? char(value) : (value == 0xFFFE || value == 0xFFFF) ? '\x01' : char(0xFF);
     }
     return skeleton;
+}
+
+// Offset just past the first character XML 1.0 has no place for: a control
+// character other than tab, line feed and carriage return, or U+FFFE and U+FFFF
+// (in UTF-8 input). Qt's reader lets them into attribute names, where a saved
+// copy could not carry them; everywhere else it refuses them itself.
+size_t findCharacterXmlCannotCarry(std::string_view text, bool singleByteUnits)
+{
+    const auto isForbidden = [](char c) { return uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r'; };
+    size_t last = size_t(std::find_if(text.begin(), text.end(), isForbidden) - text.begin());
+    for (std::string_view noncharacter : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
+        const size_t at = singleByteUnits ? text.find(noncharacter) : std::string_view::npos;
+        if (at != std::string_view::npos)
+            last = std::min(last, at + noncharacter.size() - 1);
+    }
+    return last < text.size() ? last + 1 : std::string_view::npos;
 }
 
 // Finds the first place where the document breaks a limit, or holds what the
@@ -269,7 +287,10 @@ DomRefusal refusalAt(const QByteArray& skeleton, size_t end)
 
 DomRefusal findRefusal(const QByteArray& bytes)
 {
-    const QByteArray skeleton = asciiSkeleton(bytes, detectCodeUnits(bytes));
-    const size_t end = MarkupScanner(skeleton, bytes.size()).findRefusal();
+    const CodeUnits units = detectCodeUnits(bytes);
+    const QByteArray skeleton = asciiSkeleton(bytes, units);
+    const size_t end = std::min(findCharacterXmlCannotCarry(std::string_view(skeleton.constData(), skeleton.size()),
+                                                            units.width == 1),
+                                MarkupScanner(skeleton, bytes.size()).findRefusal());
     return end == MarkupScanner::npos ? DomRefusal() : refusalAt(skeleton, end);
 }
