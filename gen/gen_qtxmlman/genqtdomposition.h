@@ -37,12 +37,24 @@ inline void openPosition(VDomNode& position)
 // per level, so the walk follows sibling links and inherits its depth instead,
 // keeping childIndex in step so that copies handed out iterate from the same child.
 struct DomWalkPosition : VDomNode {
+    // Not opened yet: the walk's next event opens it and reports its start.
     DomWalkPosition(const QDomNode& onNode, DomWalkPosition* enclosing, int depth)
         : VDomNode(enclosing), depth(depth)
     {
         node = onNode;
     }
+    // A child element, opened at once as the walk reports its start.
+    DomWalkPosition(DomWalkPosition* enclosing, const QDomNode& childElement)
+        : VDomNode(childElement, enclosing), depth(enclosing->depth + 1), nextChild(childElement.firstChild())
+    {
+    }
     DomWalkPosition* enclosing() const { return static_cast<DomWalkPosition*>(parent); }
+    // One is made and dropped for every element walked.
+    static void* operator new(std::size_t size) { return RecycledBlocks<sizeof(DomWalkPosition)>::take(size); }
+    static void operator delete(void* memory, std::size_t size)
+    {
+        RecycledBlocks<sizeof(DomWalkPosition)>::give(memory, size);
+    }
 
     // Equals domDepth(node): every record stands on a child of its parent's node.
     int depth;

@@ -2,11 +2,9 @@
 
 #include <set>
 
-quint32 LiveCounter::lower()
+void LiveCounter::fail() const
 {
-    if (count == 0)
-        throw new QString(QString::fromLatin1(faultText));
-    return --count;
+    throw new QString(QString::fromLatin1(faultText));
 }
 
 namespace {
