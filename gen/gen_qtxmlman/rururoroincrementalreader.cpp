@@ -70,15 +70,15 @@ RurUrOroIncrementalReader::Token RurUrOroIncrementalReader::readToken()
                 guard->countDefaultAttributes(xmlReader.attributes());
         }
     }
-    applyExpansionLimit();
+    applyGuardRefusal();
     return xmlReader.tokenType();
 }
 
 // Raising the error drops the token read with the refused input.
-void RurUrOroIncrementalReader::applyExpansionLimit()
+void RurUrOroIncrementalReader::applyGuardRefusal()
 {
-    if (guard && guard->limitExceeded() && xmlReader.error() != QXmlStreamReader::CustomError)
-        xmlReader.raiseError(ExpansionGuard::limitMessage());
+    if (guard && guard->refused() && xmlReader.error() != QXmlStreamReader::CustomError)
+        xmlReader.raiseError(guard->refusalMessage());
 }
 
 // One step of a scan with the depth rule applied; false once the input is over
@@ -416,7 +416,7 @@ QString RurUrOroIncrementalReader::getNodeText(RurUrOroEntity* entity, int docID
     if (parseState == Finished || !xmlReader.isStartElement())
         return QString();
     const QString text = xmlReader.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
-    applyExpansionLimit();
+    applyGuardRefusal();
     textEndTagUncounted = xmlReader.isEndElement();
     return text;
 }

@@ -53,7 +53,7 @@ private:
 
     bool isOwnID(int docID);
     Token readToken();
-    void applyExpansionLimit();
+    void applyGuardRefusal();
     bool readCountedToken(Token* token, bool makeUpTextEndTag = false);
     void stopScan();
     void reportParseEnd();
@@ -89,7 +89,10 @@ private:
 
 // Stands between the reader's device and the stream reader and refuses further
 // input once entity references and attribute defaults would expand to too much
-// text. The stream reader only bounds each reference on its own, so many
+// text, or once a start tag holds more than xmllimits::MaxAttributesPerElement
+// attributes: the stream reader checks each attribute of a tag against all
+// earlier ones, so a wide tag costs it time quadratic in its width.
+// The stream reader only bounds each reference on its own, so many
 // references to one large entity would otherwise build gigabytes inside a
 // single token, before any operation could look at it; and a DTD's attribute
 // default is repeated, whatever its size, on every element that omits it.
@@ -116,8 +119,8 @@ public:
     // Only a DTD gives attributes defaults.
     bool mayAddDefaults() const { return hasDtd; }
     void countDefaultAttributes(const QXmlStreamAttributes& attributes);
-    bool limitExceeded() const { return exceeded; }
-    static QString limitMessage();
+    bool refused() const { return refusal != Refusal::None; }
+    QString refusalMessage() const;
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
@@ -125,11 +128,50 @@ protected:
 
 private:
     enum class Phase { Prolog, Declared, Unguarded };
+    enum class Refusal { None, Expansion, Attributes };
 
+    // Follows the raw markup just far enough to count the attributes of each
+    // start tag, as the "=" outside its quoted values. Comments, CDATA sections,
+    // processing instructions and declarations are passed over, so nothing
+    // inside them counts.
+    class AttributeCounter {
+    public:
+        // One byte per code unit.
+        void feed(const char* data, qint64 size);
+        bool overLimit() const { return tooMany; }
+
+    private:
+        enum class State : quint8 {
+            Content,
+            TagOpen,
+            StartTag,
+            EndTag,
+            BangOpen,
+            CommentOpen,
+            Delimited,
+            Declaration,
+            Quoted,
+        };
+        const quint8* step(const quint8* at, const quint8* end);
+        void enterQuoted(quint8 byte, State after);
+        void beginDelimited(quint8 byte, int needed);
+
+        State state = State::Content;
+        State afterQuote = State::Content;
+        quint8 quote = 0;
+        // A comment, CDATA section or instruction ends at ">" after this many closers.
+        quint8 closer = 0;
+        int closersNeeded = 0;
+        int closersSeen = 0;
+        int attributes = 0;
+        bool tooMany = false;
+    };
+
+    void refuse(Refusal reason);
     bool withinLimit(qint64 moreBytes) const;
     void detectUnitSize(const char* data, qint64 size);
     void scan(const char* data, qint64 size);
-    void scanUnit(char32_t unit);
+    void scanReference(char32_t unit);
     void countReference();
     qint64 referenceWeight(const QString& name);
     qint64 expandedLength(const QString& name, int nesting);
@@ -147,7 +189,7 @@ private:
     qint64 perReferenceLimit;
     Phase phase = Phase::Prolog;
     bool hasDtd = false;
-    bool exceeded = false;
+    Refusal refusal = Refusal::None;
     qint64 bytesPassed = 0;
     qint64 estimatedExpansion = 0;
 
@@ -158,6 +200,7 @@ private:
 
     bool inReference = false;
     std::vector<char32_t> nameUnits;
+    AttributeCounter attributeCounter;
 
     // Shares the stream reader's declarations: no text is copied.
     QXmlStreamEntityDeclarations declarations;

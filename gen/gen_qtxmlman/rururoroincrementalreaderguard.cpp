@@ -1,6 +1,9 @@
 #include "rururoroincrementalreader.h"
 
+#include "rururoroxmllimits.h"
+
 #include <algorithm>
+#include <string>
 
 namespace {
 
@@ -34,7 +37,7 @@ bool Guard::isSequential() const
 
 bool Guard::atEnd() const
 {
-    return exceeded || source->atEnd();
+    return refused() || source->atEnd();
 }
 
 void Guard::dtdRead(const QXmlStreamEntityDeclarations& declared)
@@ -62,7 +65,15 @@ void Guard::countDefaultAttributes(const QXmlStreamAttributes& attributes)
     for (const QXmlStreamAttribute& attribute : attributes)
         if (attribute.isDefault())
             estimatedExpansion += attribute.value().size();
-    exceeded = exceeded || !withinLimit(0);
+    if (!withinLimit(0))
+        refuse(Refusal::Expansion);
+}
+
+// The first reason found is the one reported.
+void Guard::refuse(Refusal reason)
+{
+    if (refusal == Refusal::None)
+        refusal = reason;
 }
 
 bool Guard::withinLimit(qint64 moreBytes) const
@@ -70,8 +81,11 @@ bool Guard::withinLimit(qint64 moreBytes) const
     return estimatedExpansion <= FreeExpansion + AmplificationPerByte * (bytesPassed + moreBytes);
 }
 
-QString Guard::limitMessage()
+QString Guard::refusalMessage() const
 {
+    if (refusal == Refusal::Attributes)
+        return QStringLiteral("A start tag has more attributes than allowed (%1).")
+            .arg(xmllimits::MaxAttributesPerElement);
     return QStringLiteral("Entity references and attribute defaults expand to more text than allowed (%1 "
                           "characters, beyond that %2 characters per byte of input).")
         .arg(FreeExpansion)
@@ -80,19 +94,20 @@ QString Guard::limitMessage()
 
 qint64 Guard::readData(char* data, qint64 maxSize)
 {
-    if (exceeded)
+    if (refused())
         return -1;
     const qint64 size = source->read(data, maxSize);
     if (size <= 0)
         return size;
-    if (phase != Phase::Unguarded) {
-        scan(data, size);
-        // Refusing the whole block keeps its references from being expanded at all.
-        if (!withinLimit(size)) {
-            exceeded = true;
-            return -1;
-        }
-    }
+    scan(data, size);
+    if (attributeCounter.overLimit())
+        refuse(Refusal::Attributes);
+    if (phase != Phase::Unguarded && !withinLimit(size))
+        refuse(Refusal::Expansion);
+    // Refusing the whole block keeps its references from being expanded and
+    // its tag from being parsed at all.
+    if (refused())
+        return -1;
     bytesPassed += size;
     return size;
 }
@@ -102,9 +117,9 @@ qint64 Guard::writeData(const char*, qint64)
     return -1;
 }
 
-// References are found in code units of the input's encoding: one byte for
-// UTF-8 and the 8-bit encodings, two or four for UTF-16 and UTF-32, recognised
-// by their byte order mark or by how "<" is written.
+// Markup and references are found in code units of the input's encoding: one
+// byte for UTF-8 and the 8-bit encodings, two or four for UTF-16 and UTF-32,
+// recognised by their byte order mark or by how "<" is written.
 void Guard::detectUnitSize(const char* data, qint64 size)
 {
     const auto byte = [&](qint64 i) { return i < size ? static_cast<quint8>(data[i]) : 0xAAu; };
@@ -123,15 +138,21 @@ void Guard::detectUnitSize(const char* data, qint64 size)
     }
 }
 
+// The attribute counter only needs markup, which is ASCII: wider units reach it
+// as one byte each, with anything beyond ASCII made 0xFF.
 void Guard::scan(const char* data, qint64 size)
 {
     if (unitSize == 0)
         detectUnitSize(data, size);
+    const bool references = phase != Phase::Unguarded;
     if (unitSize == 1) {
-        for (qint64 i = 0; i < size; ++i)
-            scanUnit(static_cast<quint8>(data[i]));
+        attributeCounter.feed(data, size);
+        for (qint64 i = 0; references && i < size; ++i)
+            scanReference(static_cast<quint8>(data[i]));
         return;
     }
+    std::string markup;
+    markup.reserve(static_cast<std::size_t>(size / unitSize + 1));
     for (qint64 i = 0; i < size; ++i) {
         partialUnit[partialUnitSize++] = data[i];
         if (partialUnitSize < unitSize)
@@ -142,11 +163,14 @@ void Guard::scan(const char* data, qint64 size)
             unit |= static_cast<char32_t>(static_cast<quint8>(partialUnit[k])) << shift;
         }
         partialUnitSize = 0;
-        scanUnit(unit);
+        if (references)
+            scanReference(unit);
+        markup.push_back(unit < 0x80 ? static_cast<char>(unit) : '\xFF');
     }
+    attributeCounter.feed(markup.data(), static_cast<qint64>(markup.size()));
 }
 
-void Guard::scanUnit(char32_t unit)
+void Guard::scanReference(char32_t unit)
 {
     if (inReference) {
         if (unit == ';') {

@@ -2,6 +2,7 @@
 // hostile input.
 #include "recorder.h"
 #include "rururoroincrementalreader.h"
+#include "rururoroxmllimits.h"
 
 #include <QBuffer>
 #include <QTemporaryFile>
@@ -361,6 +362,60 @@ TEST_F(IncrementalReader, ExpandsOrdinaryEntityUseInFull)
         text += lastText;
     EXPECT_EQ(text, QString::fromLatin1(notice + notice + "&!").repeated(uses));
     EXPECT_EQ(recorder_logs("WARNING"), 0);
+}
+
+// Two-letter names: a tag of a little more than the limit fits in one block the
+// stream reader asks for.
+QByteArray wideTag(int attributes, const QByteArray& value = QByteArray())
+{
+    const QByteArray letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    QByteArray tag = "<w";
+    for (int i = 0; i < attributes; ++i) {
+        const QByteArray name = letters.mid(i / letters.size(), 1) + letters.mid(i % letters.size(), 1);
+        const QByteArray quote = i % 2 ? "'" : "\"";
+        tag += ' ' + name + '=' + quote + value + quote;
+    }
+    return tag + "/>";
+}
+
+// The stream reader checks each attribute against all earlier ones of its tag.
+TEST_F(IncrementalReader, RefusesAStartTagWiderThanTheAttributeLimit)
+{
+    const int most = xmllimits::MaxAttributesPerElement;
+    const QByteArray lookalike = "><x" + QByteArray(" a=b").repeated(2 * most);
+    const QByteArray elsewhere = "<!DOCTYPE r [<!ENTITY e \"" + lookalike + "\">]><r><!--" + lookalike +
+                                 "--><![CDATA[" + lookalike + "]]><?pi " + lookalike + "?>" +
+                                 QByteArray(" a=b").repeated(2 * most);
+    const auto utf16 = [](const QByteArray& xml) {
+        return QTextCodec::codecForName("UTF-16LE")->fromUnicode(QString::fromLatin1(xml));
+    };
+    const std::pair<QByteArray, bool> cases[] = {
+        {"<r>" + wideTag(most, "x=y") + "</r>", false},
+        {elsewhere + wideTag(most) + "</r>", false},
+        {utf16(elsewhere + wideTag(most) + "</r>"), false},
+        {"<r>" + wideTag(most + 1) + "</r>", true},
+        {utf16("<r>" + wideTag(most + 1) + "</r>"), true},
+        {elsewhere + wideTag(most + 1, QByteArray(100, 'v') + ">") + "</r>", true},
+    };
+    for (const auto& [xml, refused] : cases) {
+        recorder_reset();
+        loadBuffer(xml);
+        Entity start = begin();
+        int depth = 2;
+        if (reader->closeExistingNode(start.get(), &depth, id()))
+            start.release();
+        next();
+        ASSERT_EQ(recorder_count(), 1) << xml.left(80).constData();
+        EXPECT_NE(lastLog().find(refused ? "WARNING: Incremental XML parsing ended with error: A start tag has more "
+                                           "attributes than allowed (1024).\n"
+                                         : "NONE: Incremental Xml Parsing Ended Successfully. mDepth=0"),
+                  std::string::npos)
+            << lastLog();
+    }
+
+    loadBuffer(wideTag(most, "x=y"));
+    Entity start = begin();
+    EXPECT_EQ(reader->getAttributeCount(start.get(), id()), most);
 }
 
 // An endless body: "<r>" and then text blocks, each closed by an empty element.
