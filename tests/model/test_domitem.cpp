@@ -31,21 +31,23 @@ protected:
     QDomNode node;
 };
 
+// Insertions outside the list are clamped to its ends, so every item is kept.
 TEST_F(DomItems, RowIsThePositionInTheParent)
 {
     CountedItem root(node);
-    CountedItem *first = make(), *second = make(), *front = make();
+    CountedItem *first = make(), *second = make(), *front = make(), *before = make(), *after = make();
     EXPECT_EQ(first->row(), 0) << "no parent, whatever the constructor was given";
-    root.insertChild(0, first);
-    root.insertChild(1, second);
-    root.insertChild(0, front);
-    EXPECT_EQ(front->row(), 0);
-    EXPECT_EQ(first->row(), 1);
-    EXPECT_EQ(second->row(), 2);
-    EXPECT_EQ(second->parent(), &root);
-    EXPECT_EQ(root.child(2), second);
+    const std::pair<int, CountedItem*> insertions[] = {{0, first}, {1, second}, {0, front}, {-5, before}, {99, after}};
+    for (const auto& [row, item] : insertions)
+        root.insertChild(row, item);
+    const CountedItem* order[] = {before, front, first, second, after};
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(root.child(row), order[row]);
+        EXPECT_EQ(root.child(row)->row(), row);
+        EXPECT_EQ(root.child(row)->parent(), &root);
+    }
     EXPECT_EQ(root.child(-1), nullptr);
-    EXPECT_EQ(root.child(3), nullptr);
+    EXPECT_EQ(root.child(5), nullptr);
 
     CountedItem stranger(node);
     DomItem unlisted(node, 0, &stranger);
@@ -69,18 +71,6 @@ TEST_F(DomItems, OwnTheirSubtreeAndDeleteEachItemOnce)
     EXPECT_EQ(CountedItem::live, 5) << "the removed child goes with its own child";
     EXPECT_EQ(last->row(), 1);
     delete root;
-}
-
-TEST_F(DomItems, OutOfRangeInsertionsAreClampedAndStillOwned)
-{
-    CountedItem root(node);
-    CountedItem *middle = make(), *before = make(), *after = make();
-    root.insertChild(0, middle);
-    root.insertChild(-5, before);
-    root.insertChild(99, after);
-    EXPECT_EQ(before->row(), 0);
-    EXPECT_EQ(middle->row(), 1);
-    EXPECT_EQ(after->row(), 2);
 }
 
 TEST_F(DomItems, CopiesHaveChildrenOfTheirOwn)

@@ -9,31 +9,35 @@
 
 namespace {
 
-class Xmltree : public ::testing::Test {
-protected:
-    // Runs the viewer on `xml` with a screenshot into the temporary directory.
-    int run(const QString& xml)
-    {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(XMLTREE_PATH), {xml, QStringLiteral("--screenshot"), png});
-        EXPECT_TRUE(process.waitForFinished(60000));
-        out = QString::fromLocal8Bit(process.readAllStandardOutput());
-        err = QString::fromLocal8Bit(process.readAllStandardError());
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
-
-    QTemporaryDir dir;
-    const QString png = dir.filePath(QStringLiteral("shot.png"));
-    QString out, err;
-};
-
-TEST_F(Xmltree, ScreenshotShowsTheCatalogsTopLevelNodes)
+// Runs the viewer on `xml` with a screenshot into `png`: the exit code, then what it printed.
+QStringList run(const QString& xml, const QString& png)
 {
-    ASSERT_EQ(run(QStringLiteral(SAMPLES_DIR "/catalog.xml")), 0) << qPrintable(err);
-    EXPECT_EQ(out, QStringLiteral("top-level rows: 4\n")) << "the comment, two books and the magazine";
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(XMLTREE_PATH), {xml, QStringLiteral("--screenshot"), png});
+    EXPECT_TRUE(process.waitForFinished(60000));
+    const bool exited = process.exitStatus() == QProcess::NormalExit;
+    return {QString::number(exited ? process.exitCode() : -1), QString::fromLocal8Bit(process.readAllStandardOutput()),
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+TEST(Xmltree, ScreenshotShowsTheCatalogsTopLevelNodesAndMalformedXmlIsRefusedWithItsPosition)
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("shot.png")), broken = dir.filePath(QStringLiteral("broken.xml"));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("<a>\n<b></a>\n") > 0);
+    file.close();
+    const QStringList refused = run(broken, png);
+    EXPECT_EQ(refused.mid(0, 2), QStringList({QStringLiteral("1"), QString()}));
+    EXPECT_TRUE(refused.value(2).contains(broken + QStringLiteral(":2:"))) << qPrintable(refused.value(2));
+    EXPECT_FALSE(QFile::exists(png));
+
+    const QStringList shown = run(QStringLiteral(SAMPLES_DIR "/catalog.xml"), png);
+    ASSERT_EQ(shown.value(0), QStringLiteral("0")) << qPrintable(shown.value(2));
+    EXPECT_EQ(shown.value(1), QStringLiteral("top-level rows: 4\n")) << "the comment, two books and the magazine";
     const QImage image(png);
     ASSERT_FALSE(image.isNull());
     QSet<QRgb> colours;
@@ -41,18 +45,6 @@ TEST_F(Xmltree, ScreenshotShowsTheCatalogsTopLevelNodes)
         for (int x = 0; x < image.width(); ++x)
             colours.insert(image.pixel(x, y));
     EXPECT_GT(colours.size(), 1) << "blank screenshot";
-}
-
-TEST_F(Xmltree, RefusesMalformedXmlWithItsPosition)
-{
-    const QString xml = dir.filePath(QStringLiteral("broken.xml"));
-    QFile file(xml);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("<a>\n<b></a>\n");
-    file.close();
-    EXPECT_EQ(run(xml), 1);
-    EXPECT_TRUE(err.contains(xml + QStringLiteral(":2:"))) << qPrintable(err);
-    EXPECT_FALSE(QFile::exists(png));
 }
 
 } // namespace
