@@ -1,24 +1,10 @@
-# The document manager on its own, then the C interface used through
-# librururoro.so as a host would, with the recording support functions.
-rururoro_unit_test(test_manager
-  SOURCES boundary/test_manager.cpp
-  LINK rururoro_internal)
-
-rururoro_host_test(test_load
-  SOURCES boundary/test_load.cpp boundary/test_load_char_flag.c boundary/test_load_support.cpp
+# The C interface used through librururoro.so as a host would, with the
+# recording support functions.
+rururoro_host_test(test_boundary
+  SOURCES boundary/test_documents.cpp boundary/test_walk.cpp boundary/test_load_char_flag.c
+          boundary/test_load_support.cpp
   LINK GTest::gtest GTest::gtest_main)
-gtest_discover_tests(test_load DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_HASH_SEED=0)
-
-rururoro_host_test(test_documents_api
-  SOURCES boundary/test_documents_api.cpp boundary/test_load_support.cpp
-  LINK GTest::gtest GTest::gtest_main)
-gtest_discover_tests(test_documents_api DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_HASH_SEED=0)
-
-# Building, walking and the paths of the wrong document kind.
-rururoro_host_test(test_build_walk
-  SOURCES boundary/test_build.cpp boundary/test_walk.cpp boundary/test_wrong_kind.cpp boundary/test_load_support.cpp
-  LINK GTest::gtest GTest::gtest_main)
-gtest_discover_tests(test_build_walk TEST_PREFIX walk. DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_HASH_SEED=0)
+gtest_discover_tests(test_boundary DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT QT_HASH_SEED=0)
 
 # A host written in C99 takes every document kind through its life; valgrind
 # watches the same run when it is installed (it cannot share a sanitized one).

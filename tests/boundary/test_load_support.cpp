@@ -3,31 +3,14 @@
 #include "ruziradavod.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextCodec>
-#include <cstring>
 
 namespace testsupport {
 
 void useUtf8Locale()
 {
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
-}
-
-::testing::AssertionResult isReport(int index, const char* condition, const char* sourceFile)
-{
-    if (recorder_kind(index) != RECORD_LOG || qstrcmp(recorder_level(index), "INTERNAL") != 0)
-        return ::testing::AssertionFailure() << "entry " << index << " is no INTERNAL report";
-    if (qstrcmp(recorder_format(index), "(%s) at %s %d\n") != 0)
-        return ::testing::AssertionFailure() << "report format: " << recorder_format(index);
-    const QByteArray text = recorder_text(index);
-    const QByteArray head = QByteArray("(") + condition + ") at " + sourceFile + " ";
-    bool lineIsNumber = false;
-    text.mid(head.size()).chopped(1).toInt(&lineIsNumber);
-    if (!text.startsWith(head) || !text.endsWith('\n') || !lineIsNumber)
-        return ::testing::AssertionFailure() << "report text: " << text.constData();
-    if (recorder_kind(index + 1) != RECORD_SOUND || recorder_kind(index + 2) == RECORD_SOUND)
-        return ::testing::AssertionFailure() << "report " << index << " is not followed by exactly one sound";
-    return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult isMessage(int index, int number, const char* defaultText, const QByteArray& text)
@@ -40,6 +23,69 @@ void useUtf8Locale()
     if (key + text != recorder_text(index))
         return ::testing::AssertionFailure() << "text: " << recorder_text(index);
     return ::testing::AssertionSuccess();
+}
+
+namespace {
+
+const char* defaultText(int number)
+{
+    switch (number) {
+    case 64: return "Unable to find document: %s";
+    case 71: return "Unable to open document: %s";
+    case 82: return "XML document syntax error in file: %s\nError found in line %d, column %d.\n";
+    case 188: return "Unable to open file for saving : %s";
+    case 194: return "error saving XML document: %s";
+    default: return "XML document ID %d not found";
+    }
+}
+
+QString record(int index)
+{
+    const QString source = QStringLiteral("gen/gen_qtxmlif/gen_qtxmlif_(\\w+)\\.cpp");
+    if (recorder_kind(index) == RECORD_SOUND)
+        return QStringLiteral("sound");
+    if (recorder_kind(index) == RECORD_STATUS)
+        return QLatin1String("trace ") + QString::fromUtf8(recorder_file(index))
+                                             .replace(QRegularExpression(QLatin1Char('^') + source + QLatin1Char('$')),
+                                                      QStringLiteral("@\\1"));
+    const QByteArray level = recorder_level(index), format = recorder_format(index);
+    QString text = QString::fromUtf8(recorder_text(index));
+    const QString number = text.section(QLatin1String("@$@#"), 3, 3);
+    const QString key = QLatin1String("@$@#gen_qtxmlif@$@#GENERAL@$@#") + number + QLatin1String("@$@#");
+    if (level == "INTERNAL" && format == "(%s) at %s %d\n")
+        return text.replace(QRegularExpression(QStringLiteral("^\\((.*)\\) at ") + source + QStringLiteral(" \\d+\n$"),
+                                               QRegularExpression::DotMatchesEverythingOption),
+                            QStringLiteral("(\\1) @\\2"));
+    if (level == "ERROR" && text.startsWith(key) && format == key.toUtf8() + defaultText(number.toInt()))
+        return number + QLatin1String(": ") + text.mid(key.size());
+    return QString::fromUtf8(level + " [" + format + "] ") + text;
+}
+
+} // namespace
+
+std::string records()
+{
+    QStringList all;
+    for (int i = 0; i < recorder_count(); ++i)
+        all << record(i);
+    return all.join(QLatin1String(" | ")).toStdString();
+}
+
+void expectEach(const std::vector<Expectation>& rows)
+{
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        recorder_reset();
+        EXPECT_EQ(rows[row].call(), rows[row].status) << "row " << row;
+        EXPECT_EQ(records(), rows[row].records) << "row " << row;
+        EXPECT_TRUE(!rows[row].outputs || rows[row].outputs()) << "row " << row;
+    }
+}
+
+std::string take(char* text)
+{
+    const std::string copy = text ? text : "<null>";
+    gen__mem_free(text, 1, __FILE__, __LINE__);
+    return copy;
 }
 
 QString ScratchDir::write(const QString& name, const QByteArray& bytes)
@@ -81,6 +127,20 @@ QStringList walk(int docID)
     }
     gen__qtxmlif_end_traversion(docID);
     return events;
+}
+
+int loadBuffer(const char* xml, bool incremental)
+{
+    int docID = -1;
+    const auto load = incremental ? gen__qtxmlif_load_buff_incremental : gen__qtxmlif_load_buff;
+    EXPECT_EQ(load(xml, &docID, false), GEN__QTXMLIF_OK) << xml;
+    return docID;
+}
+
+void HostTest::SetUp()
+{
+    useUtf8Locale();
+    recorder_reset();
 }
 
 } // namespace testsupport
