@@ -61,9 +61,9 @@ TEST_P(LoadedDom, GivesTheSameEntitiesAfterSavingAndLoading)
 }
 
 // Qt's stream reader takes a processing instruction target that is no XML name
-// when nothing follows it (in ASCII or beyond, such as U+FEFF), and C0 control
-// characters inside attribute names; a target comes back with a blank after
-// it, which the same reader refuses, a name would come back changed.
+// when nothing follows it, and C0 control characters inside attribute names; a
+// target comes back with a blank after it, which the same reader refuses, a
+// name would come back changed.
 INSTANTIATE_TEST_SUITE_P(FuzzFindings, LoadedDom,
                          ::testing::Values(Case{"OddInstructionTarget", "<?pi`?><r/>"},
                                            Case{"ControlCharacterInAttributeName", "<r i\x0c=\"1\" j\x1bk=\"2\"/>"}),
