@@ -2,6 +2,9 @@
 
 #include "genqtdomentities.h"
 
+#include <QTextCodec>
+#include <QXmlStreamReader>
+
 #include <algorithm>
 #include <string_view>
 
@@ -78,6 +81,42 @@ size_t findCharacterXmlCannotCarry(std::string_view text, bool singleByteUnits)
     return last < text.size() ? last + 1 : std::string_view::npos;
 }
 
+// The input behind the skeleton, for the rare check that needs its characters.
+class SourceText {
+public:
+    SourceText(const QByteArray& bytes, const CodeUnits& units) : bytes(bytes), units(units) {}
+
+    qint64 byteCount() const { return bytes.size(); }
+
+    // Whether the target between two skeleton offsets, written as a save writes
+    // it (UTF-8, a blank before the end), is one the reader takes.
+    bool targetLoadsAfterSaving(size_t from, size_t end) const
+    {
+        const int first = units.bomBytes + int(from) * units.width;
+        const QString target = codec()->toUnicode(bytes.constData() + first, int(end - from) * units.width);
+        QXmlStreamReader probe(QByteArray("<?") + target.toUtf8() + " ?><r/>");
+        while (!probe.atEnd())
+            probe.readNext();
+        return !probe.hasError();
+    }
+
+private:
+    // Single-byte input is decoded as its declaration says, as the reader does.
+    QTextCodec* codec() const
+    {
+        static const char* const wideNames[2][2] = {{"UTF-16LE", "UTF-16BE"}, {"UTF-32LE", "UTF-32BE"}};
+        if (units.width > 1)
+            return QTextCodec::codecForName(wideNames[units.width / 4][units.bigEndian]);
+        QXmlStreamReader declaration(bytes);
+        declaration.readNext();
+        QTextCodec* declared = QTextCodec::codecForName(declaration.documentEncoding().toLatin1());
+        return declared ? declared : QTextCodec::codecForName("UTF-8");
+    }
+
+    const QByteArray& bytes;
+    const CodeUnits units;
+};
+
 // Finds the first place where the document breaks a limit, or holds what the
 // parser accepts but a saved copy could not carry. Comments, CDATA
 // sections, processing instructions and quoted values are skipped, so markup
@@ -88,9 +127,10 @@ class MarkupScanner {
 public:
     static constexpr size_t npos = std::string_view::npos;
 
-    MarkupScanner(const QByteArray& skeleton, qint64 inputBytes)
+    MarkupScanner(const QByteArray& skeleton, const SourceText& source)
         : text(skeleton.constData(), size_t(skeleton.size())),
-          expansionBudget(std::max(domlimits::ExpansionAllowance, domlimits::MaxExpansionRatio * inputBytes))
+          source(source),
+          expansionBudget(std::max(domlimits::ExpansionAllowance, domlimits::MaxExpansionRatio * source.byteCount()))
     {
     }
 
@@ -166,7 +206,8 @@ private:
 
     // Qt's reader lets a target that is no XML name through when no data
     // follows it, but saving adds a blank after the target, and the saved file
-    // would not load again. Names are checked in their ASCII part.
+    // would not load again. ASCII targets are checked here; one with other
+    // characters is decoded and put to the reader in the form a save writes.
     size_t scanProcessingInstruction(size_t from)
     {
         const auto isNameStart = [](uchar c) {
@@ -175,8 +216,10 @@ private:
         const auto isName = [&](uchar c) { return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; };
         const size_t end = std::min(text.find_first_of(" \t\r\n?", from), text.size());
         const std::string_view target = text.substr(from, end - from);
+        const bool nonAscii = std::any_of(target.begin(), target.end(), [](char c) { return uchar(c) >= 0x80; });
         refused = target.empty() || !isNameStart(uchar(target[0])) ||
-                 !std::all_of(target.begin(), target.end(), [&](char c) { return isName(uchar(c)); });
+                  !std::all_of(target.begin(), target.end(), [&](char c) { return isName(uchar(c)); }) ||
+                  (nonAscii && !source.targetLoadsAfterSaving(from, end));
         return refused ? end : skipPast(end, "?>");
     }
 
@@ -254,6 +297,7 @@ private:
     }
 
     std::string_view text;
+    const SourceText& source;
     DomEntityBounds entities;
     bool hasEntities = false;
     const qint64 expansionBudget;
@@ -289,8 +333,9 @@ DomRefusal findRefusal(const QByteArray& bytes)
 {
     const CodeUnits units = detectCodeUnits(bytes);
     const QByteArray skeleton = asciiSkeleton(bytes, units);
+    const SourceText source(bytes, units);
     const size_t end = std::min(findCharacterXmlCannotCarry(std::string_view(skeleton.constData(), skeleton.size()),
                                                             units.width == 1),
-                                MarkupScanner(skeleton, bytes.size()).findRefusal());
+                                MarkupScanner(skeleton, source).findRefusal());
     return end == MarkupScanner::npos ? DomRefusal() : refusalAt(skeleton, end);
 }

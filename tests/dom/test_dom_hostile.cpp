@@ -84,6 +84,11 @@ TEST(DomHostile, LoadsUpToTheLimitsAndRefusesPastThemWhereTheyAreCrossed)
         // Names Qt's reader lets through, but a saved copy could not carry.
         {"<?pi`?><r/>", at(1, 5)},
         {"<?xml-stylesheet href='s.css'?><r><?p.1 data?></r>", loaded},
+        {"<r><?a\xef\xbb\xbf" "b?></r>", at(1, 8)},
+        {"<r><?a\xc3\xa9" "b?></r>", loaded},
+        {"<?xml version='1.0' encoding='ISO-8859-1'?><r><?a\xe9" "b?></r>", loaded},
+        {utf16("<r><?a") + QByteArray("\xff\xfe", 2) + utf16("b?></r>").mid(2), at(1, 8)},
+        {utf16("<r><?a") + QByteArray("\xe9\0", 2) + utf16("b?></r>").mid(2), loaded},
         {"<r\ni\x0c=\"1\"/>", at(2, 2)},
         {"<r i\xef\xbf\xbe=\"1\"/>", at(1, 5)},
         {"<r i\xef\xbf\xbd=\"\t\"/>", loaded},

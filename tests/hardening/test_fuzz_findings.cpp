@@ -66,7 +66,8 @@ TEST_P(LoadedDom, GivesTheSameEntitiesAfterSavingAndLoading)
 // name would come back changed.
 INSTANTIATE_TEST_SUITE_P(FuzzFindings, LoadedDom,
                          ::testing::Values(Case{"OddInstructionTarget", "<?pi`?><r/>"},
-                                           Case{"ControlCharacterInAttributeName", "<r i\x0c=\"1\" j\x1bk=\"2\"/>"}),
+                                           Case{"ControlCharacterInAttributeName", "<r i\x0c=\"1\" j\x1bk=\"2\"/>"},
+                                           Case{"NonAsciiInstructionTarget", "<r><?a\xef\xbb\xbf" "b?></r>"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
