@@ -32,10 +32,23 @@ inline void openPosition(VDomNode& position)
     position.children = position.node.childNodes();
 }
 
+// The record handed out with an entity: the position of `record` with its lists
+// unloaded, so a copy costs one node reference instead of three.
+inline VDomNode* handOutCopy(const VDomNode& record)
+{
+    auto* copy = new VDomNode(record.parent);
+    copy->childIndex = record.childIndex;
+    copy->attributeIndex = record.attributeIndex;
+    copy->opened = record.opened;
+    copy->node = record.node;
+    return copy;
+}
+
 // A record of the document's own walk. QDomNodeList::item() climbs to the
 // document root on every call and depth from the DOM parent chain costs one step
 // per level, so the walk follows sibling links and inherits its depth instead,
-// keeping childIndex in step so that copies handed out iterate from the same child.
+// keeping childIndex in step so that copies handed out iterate from the same
+// child. Its child list is never loaded: nextChild stands in for it.
 struct DomWalkPosition : VDomNode {
     // Not opened yet: the walk's next event opens it and reports its start.
     DomWalkPosition(const QDomNode& onNode, DomWalkPosition* enclosing, int depth)
@@ -45,8 +58,18 @@ struct DomWalkPosition : VDomNode {
     }
     // A child element, opened at once as the walk reports its start.
     DomWalkPosition(DomWalkPosition* enclosing, const QDomNode& childElement)
-        : VDomNode(childElement, enclosing), depth(enclosing->depth + 1), nextChild(childElement.firstChild())
+        : VDomNode(enclosing), depth(enclosing->depth + 1)
     {
+        node = childElement;
+        open();
+    }
+    void open()
+    {
+        opened = true;
+        childIndex = 0;
+        attributeIndex = 0;
+        attributes = node.attributes();
+        nextChild = node.firstChild();
     }
     DomWalkPosition* enclosing() const { return static_cast<DomWalkPosition*>(parent); }
     // One is made and dropped for every element walked.

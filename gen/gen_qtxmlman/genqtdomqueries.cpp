@@ -18,6 +18,7 @@ VDomNode* nextChildPosition(VDomNode& position)
         return nullptr;
     if (!position.opened)
         openPosition(position);
+    position.children = position.childList();
     for (;;) {
         if (position.childIndex >= position.children.count()) {
             position.complete = true;
@@ -119,5 +120,5 @@ int GenQtDomDocument::childNodeCount(const VDomNode& position)
 {
     if (!position.node.isElement())
         return 0;
-    return position.opened ? position.children.count() : position.node.childNodes().count();
+    return position.opened ? position.childList().count() : position.node.childNodes().count();
 }

@@ -11,12 +11,6 @@ void writeElementEvent(const VDomNode& position, int* entityType, QString* name,
     writeOut(value, QString());
 }
 
-void openWalkPosition(DomWalkPosition* position)
-{
-    openPosition(*position);
-    position->nextChild = position->node.firstChild();
-}
-
 } // namespace
 
 // Outputs are written once per event. A walk that ends at a comment or
@@ -27,7 +21,7 @@ DomWalkPosition* GenQtDomDocument::nextEvent(DomWalkPosition* position, int* ent
     if (!position->node.isElement())
         return nullptr;
     if (!position->opened) {
-        openWalkPosition(position);
+        position->open();
         writeElementEvent(*position, entityType, name, value);
         return position;
     }
@@ -90,7 +84,7 @@ RurUrOroEntity* GenQtDomDocument::getNextEntity(int* entityType, QString* name, 
     }
     if (!traversalCursor)
         return nullptr;
-    return new RurUrOroEntity(new VDomNode(*traversalCursor));
+    return new RurUrOroEntity(handOutCopy(*traversalCursor));
 }
 
 RurUrOroEntity* GenQtDomDocument::beginTraversion(const QString& nodeName, int docID)
@@ -112,7 +106,7 @@ RurUrOroEntity* GenQtDomDocument::beginTraversion(const QString& nodeName, int d
     const Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
     RurUrOroEntity* start = nullptr;
     if (nodeName.isEmpty() || QString::compare(nodeName, documentElement.nodeName(), cs) == 0) {
-        start = new RurUrOroEntity(new VDomNode(*traversalCursor));
+        start = new RurUrOroEntity(handOutCopy(*traversalCursor));
     } else {
         int type = 0;
         QString name;

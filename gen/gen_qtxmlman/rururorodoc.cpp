@@ -104,5 +104,5 @@ VDomNode& VDomNode::operator=(const VDomNode& other)
 bool VDomNode::operator==(const VDomNode& other) const
 {
     return childIndex == other.childIndex && attributeIndex == other.attributeIndex && opened == other.opened &&
-           node == other.node && children == other.children && attributes == other.attributes;
+           node == other.node && childList() == other.childList() && attributeMap() == other.attributeMap();
 }

@@ -146,16 +146,17 @@ struct VDomNode {
     bool operator==(const VDomNode& other) const;
     bool operator!=(const VDomNode& other) const { return !(*this == other); }
 
-protected:
-    // Opened on `openedOn` as it is made: the lists are loaded in place, which
-    // spares the reference counting of assigning them from temporaries.
-    VDomNode(const QDomNode& openedOn, VDomNode* parent)
-        : childIndex(0), attributeIndex(0), opened(true), node(openedOn), children(openedOn.childNodes()),
-          attributes(openedOn.attributes()), parent(parent)
+    // An opened record may leave its lists unloaded: they then stand for its
+    // node's own, which are the lists it would have loaded. The DOM walk hands
+    // out such records, as copying the lists on every event costs more than
+    // the rest of the event.
+    QDomNodeList childList() const { return opened && children == QDomNodeList() ? node.childNodes() : children; }
+    QDomNamedNodeMap attributeMap() const
     {
+        return opened && attributes == QDomNamedNodeMap() ? node.attributes() : attributes;
     }
 
-public:
+
     qint32 childIndex = -1;
     qint32 attributeIndex = -1;
     bool opened = false;

@@ -140,6 +140,31 @@ TEST(DomQueries, ChildrenNamedChildrenAttributesAndText)
     EXPECT_EQ(document->getAttributeCount(start, id), 2);
 }
 
+TEST(DomQueries, AnEntityFromTheWalkIteratesTheChildrenLeftAtItsEvent)
+{
+    Document document = loaded("<a><b/>t<c/><d/></a>");
+    const int id = document->getDocumentID();
+    document->beginTraversion(QString(), id);
+    int type = 0, depth = 0;
+    QString name, value;
+    bool isEnd = false;
+    RurUrOroEntity* onA = nullptr;
+    for (int event = 0; event < 3; ++event) { // a, b, the end of b: an entity on a
+        releaseEntity(onA);
+        onA = document->getNextEntity(&type, &name, &value, &depth, &isEnd, id);
+    }
+    ASSERT_TRUE(onA && isEnd);
+    EXPECT_EQ(GenQtDomDocument::childNodeCount(*onA->domNode), 4);
+    QStringList rest;
+    while (RurUrOroEntity* child = document->getNextChildNode(onA, &name, &depth, id)) {
+        rest << name;
+        releaseEntity(child);
+    }
+    EXPECT_EQ(rest, QStringList({QStringLiteral("c"), QStringLiteral("d")}));
+    EXPECT_EQ(walk(*document, 2), QStringLiteral("3 t ~ 0 + | 1 c ~ 1 +")) << "the walk goes on from its own cursor";
+    releaseEntity(onA);
+}
+
 TEST(DomOwnership, StartEntitiesOutliveARestartAndAreReleasedOnce)
 {
     const quint32 before = RurUrOroEntity::counter().value();

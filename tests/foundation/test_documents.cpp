@@ -158,6 +158,16 @@ TEST_F(PositionRecords, EqualityIgnoresCompleteAndParent)
     right.node = element;
     right.attributes = element.attributes();
     EXPECT_FALSE(left == right);
+
+    // Lists an opened record has not loaded stand for its node's own.
+    VDomNode loadedLists, unloaded;
+    loadedLists.node = unloaded.node = element;
+    loadedLists.opened = unloaded.opened = true;
+    loadedLists.children = element.childNodes();
+    loadedLists.attributes = element.attributes();
+    EXPECT_TRUE(loadedLists == unloaded);
+    loadedLists.children = element.firstChild().childNodes();
+    EXPECT_FALSE(loadedLists == unloaded);
 }
 
 TEST_F(PositionRecords, StartBlank)
