@@ -66,9 +66,19 @@ bool RurUrOroIncrementalWriter::save(QIODevice* device, int docID)
         !closeAll(openElementCount, streamWriter, &RurUrOroStreamWriter::finishDocument))
         return false;
     tempFile.close();
-    if (destination->isOpen()) {
+    if (tempFile.fileName().isEmpty())
+        return false; // no temporary file could be made: nothing to copy
+    const bool replacesOpenedFile = destination->isOpen();
+    const QFileDevice::Permissions openedMode = destination->permissions();
+    if (replacesOpenedFile) {
         destination->close();
         QFile::remove(destination->fileName());
     }
-    return QFile::copy(tempFile.fileName(), destination->fileName());
+    if (!QFile::copy(tempFile.fileName(), destination->fileName()))
+        return false;
+    // A copy carries the temporary file's owner-only mode; the saved file gets
+    // the mode of the file the caller opened, as saving in place would keep it.
+    if (replacesOpenedFile)
+        QFile::setPermissions(destination->fileName(), openedMode);
+    return true;
 }
