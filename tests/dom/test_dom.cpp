@@ -6,20 +6,10 @@ namespace {
 
 using namespace domtest;
 
-// The walk's cursor as "attributes left, children left @ line", e.g. "10 @2".
-QString cursor(GenQtDomDocument& document)
-{
-    bool attributes = false, children = false;
-    document.elementHasMoreAttributes(&attributes);
-    document.elementHasMoreChildren(&children);
-    return QStringLiteral("%1%2 @%3").arg(attributes).arg(children).arg(document.getLineNumber(document.getDocumentID()));
-}
-
 TEST(DomOutput, SaveWritesOneDeclarationAndIndentsByFourWhileStringsIndentByTwo)
 {
     GenQtDomDocument blank(QString(), false);
     EXPECT_EQ(saved(blank), declaration + "<root/>\n");
-    EXPECT_EQ(blank.documentToString(2), QStringLiteral("<root/>\n"));
 
     Document document = loaded("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<r a=\"\xe9\"><c>t</c></r>");
     EXPECT_EQ(saved(*document), declaration + "<r a=\"\xc3\xa9\">\n    <c>t</c>\n</r>\n");
@@ -81,18 +71,32 @@ TEST(DomWalk, CursorStateLineNumbersAndChildCount)
     EXPECT_EQ(document->getLineNumber(id), -1);
     RurUrOroEntity* start = document->beginTraversion(QString(), id);
     EXPECT_EQ(GenQtDomDocument::childNodeCount(*start->domNode), 1);
-    QStringList states{cursor(*document)};
-    for (int event = 0; event < 5; ++event) {
-        const QString delivered = walk(*document, 1);
-        states << delivered + QStringLiteral(", ") + cursor(*document);
+    // Attributes left, children left @ line, after each event.
+    QStringList states;
+    for (int event = 0; event < 6; ++event) {
+        bool attributes = false, children = false;
+        document->elementHasMoreAttributes(&attributes);
+        document->elementHasMoreChildren(&children);
+        states << QStringLiteral("%1%2 @%3").arg(attributes).arg(children).arg(document->getLineNumber(id));
+        if (event < 5)
+            states << walk(*document, 1);
     }
-    EXPECT_EQ(states, QStringList({QStringLiteral("00 @1"), QStringLiteral("1 a ~ 0 +, 11 @1"),
-                                   QStringLiteral("2 k 1 0 +, 01 @1"), QStringLiteral("1 b ~ 1 +, 01 @2"),
-                                   QStringLiteral("3 \ntext ~ 1 +, 00 @2"), QStringLiteral("1 b ~ 1 end +, 00 @1")}));
+    EXPECT_EQ(states.join(QStringLiteral(", ")),
+              QStringLiteral("00 @1, 1 a ~ 0 +, 11 @1, 2 k 1 0 +, 01 @1, 1 b ~ 1 +, 01 @2, 3 \ntext ~ 1 +, 00 @2, "
+                             "1 b ~ 1 end +, 00 @1"));
+}
 
-    GenQtDomDocument built(QStringLiteral("x"), false);
-    built.beginTraversion(QString(), built.getDocumentID());
-    EXPECT_EQ(built.getLineNumber(built.getDocumentID()), -1);
+// Children of an entity as "name@depth", iterated from where the entity stands.
+QString childrenOf(GenQtDomDocument& document, RurUrOroEntity* parent)
+{
+    QStringList children;
+    QString name;
+    int depth = -7;
+    while (RurUrOroEntity* child = document.getNextChildNode(parent, &name, &depth, document.getDocumentID())) {
+        children << QStringLiteral("%1@%2").arg(name).arg(depth);
+        releaseEntity(child);
+    }
+    return children.join(QLatin1Char(' '));
 }
 
 TEST(DomQueries, ChildrenNamedChildrenAttributesAndText)
@@ -100,33 +104,25 @@ TEST(DomQueries, ChildrenNamedChildrenAttributesAndText)
     Document document = loaded("<a id=\"7\" k=\"\">x<b>in</b>y<!--note--><?p d?><d/></a>");
     const int id = document->getDocumentID();
     RurUrOroEntity* start = document->beginTraversion(QString(), id);
-    // Children are elements, comments and instructions, each at its depth.
-    QStringList children;
-    QString name;
-    int depth = -7;
-    while (RurUrOroEntity* child = document->getNextChildNode(start, &name, &depth, id)) {
-        children << QStringLiteral("%1@%2").arg(name).arg(depth);
-        releaseEntity(child);
-    }
-    EXPECT_EQ(children.join(QStringLiteral(" | ")), QStringLiteral("b@1 | #comment@1 | p@1 | d@1"));
-    EXPECT_EQ(document->getNextChildNode(start, &name, &depth, id), nullptr);
-    EXPECT_EQ(walk(*document, 4), QStringLiteral("1 a ~ 0 + | 2 k  0 + | 2 id 7 0 + | 3 x ~ 0 +")) << "the walk has a cursor of its own";
+    // Children are elements, comments and instructions, each at its depth; the walk has a cursor of its own.
+    EXPECT_EQ(childrenOf(*document, start), QStringLiteral("b@1 #comment@1 p@1 d@1"));
+    EXPECT_EQ(childrenOf(*document, start), QString());
+    EXPECT_EQ(walk(*document, 4), QStringLiteral("1 a ~ 0 + | 2 k  0 + | 2 id 7 0 + | 3 x ~ 0 +"));
 
-    depth = -7;
+    int depth = -7;
     EXPECT_EQ(document->getNamedNode(start, QStringLiteral("D"), &depth), nullptr);
     EXPECT_EQ(depth, -7);
     RurUrOroEntity* named = document->getNamedNode(start, QStringLiteral("d"), &depth);
-    EXPECT_EQ(named ? named->domNode->node.nodeName() : QString(), QStringLiteral("d"));
-    EXPECT_EQ(depth, 1);
+    EXPECT_EQ(QStringLiteral("%1@%2").arg(named ? named->domNode->node.nodeName() : QString()).arg(depth), QStringLiteral("d@1"));
     releaseEntity(named);
 
-    QString value = QStringLiteral("unset");
-    EXPECT_FALSE(document->getNamedAttribute(start, QStringLiteral("ID"), &value, false, id));
-    EXPECT_EQ(value, QStringLiteral("unset"));
-    EXPECT_TRUE(document->getNamedAttribute(start, QStringLiteral("ID"), &value, true, id));
-    EXPECT_EQ(value, QStringLiteral("7"));
-    EXPECT_TRUE(document->getNamedAttribute(start, QStringLiteral("k"), &value, false, id));
-    EXPECT_EQ(value, QString());
+    // Lookups as "found value", the value left as it was when not found.
+    const auto attribute = [&](const char* name, bool noCase) {
+        QString value = QStringLiteral("unset");
+        const bool found = document->getNamedAttribute(start, QLatin1String(name), &value, noCase, id);
+        return QStringLiteral("%1 %2|").arg(found).arg(value);
+    };
+    EXPECT_EQ(attribute("ID", false) + attribute("ID", true) + attribute("k", false), QStringLiteral("0 unset|1 7|1 |"));
     EXPECT_EQ(document->getAttributeCount(start, id), 2);
     EXPECT_EQ(document->getNodeText(start, id), QStringLiteral("xiny"));
     RurUrOroEntity* comment = document->getNamedNode(start, QStringLiteral("#comment"), &depth);
@@ -145,22 +141,12 @@ TEST(DomQueries, AnEntityFromTheWalkIteratesTheChildrenLeftAtItsEvent)
     Document document = loaded("<a><b/>t<c/><d/></a>");
     const int id = document->getDocumentID();
     document->beginTraversion(QString(), id);
-    int type = 0, depth = 0;
-    QString name, value;
+    walk(*document, 2);
     bool isEnd = false;
-    RurUrOroEntity* onA = nullptr;
-    for (int event = 0; event < 3; ++event) { // a, b, the end of b: an entity on a
-        releaseEntity(onA);
-        onA = document->getNextEntity(&type, &name, &value, &depth, &isEnd, id);
-    }
+    RurUrOroEntity* onA = document->getNextEntity(nullptr, nullptr, nullptr, nullptr, &isEnd, id); // the end of b
     ASSERT_TRUE(onA && isEnd);
     EXPECT_EQ(GenQtDomDocument::childNodeCount(*onA->domNode), 4);
-    QStringList rest;
-    while (RurUrOroEntity* child = document->getNextChildNode(onA, &name, &depth, id)) {
-        rest << name;
-        releaseEntity(child);
-    }
-    EXPECT_EQ(rest, QStringList({QStringLiteral("c"), QStringLiteral("d")}));
+    EXPECT_EQ(childrenOf(*document, onA), QStringLiteral("c@1 d@1"));
     EXPECT_EQ(walk(*document, 2), QStringLiteral("3 t ~ 0 + | 1 c ~ 1 +")) << "the walk goes on from its own cursor";
     releaseEntity(onA);
 }
@@ -175,10 +161,8 @@ TEST(DomOwnership, StartEntitiesOutliveARestartAndAreReleasedOnce)
         walk(*document, 2);
         ASSERT_NE(document->beginTraversion(QStringLiteral("b"), id), nullptr);
         EXPECT_TRUE(document->closeExistingNode(first, nullptr, id)) << "still the document's own";
-        QString name;
-        int depth = 0;
-        RurUrOroEntity* child = document->getNextChildNode(first, &name, &depth, id);
-        EXPECT_EQ(name, QStringLiteral("b"));
+        RurUrOroEntity* child = document->getNextChildNode(first, nullptr, nullptr, id);
+        EXPECT_EQ(child ? child->name : QString(), QStringLiteral("b"));
         EXPECT_EQ(RurUrOroEntity::counter().value(), before + 3);
         document->endTraversion(id);
         EXPECT_EQ(RurUrOroEntity::counter().value(), before + 1);
@@ -188,46 +172,23 @@ TEST(DomOwnership, StartEntitiesOutliveARestartAndAreReleasedOnce)
     EXPECT_EQ(RurUrOroEntity::counter().value(), before);
 }
 
-TEST(DomBuilding, BuildsNestedElementsWithAttributesAndText)
-{
-    GenQtDomDocument document(QStringLiteral("xmlRoot"), false);
-    const int id = document.getDocumentID();
-    EXPECT_TRUE(document.openLevel());
-    EXPECT_TRUE(document.openNode(QStringLiteral("Kids"), id));
-    EXPECT_TRUE(document.openLevel());
-    EXPECT_TRUE(document.openNode(QStringLiteral("kid"), id));
-    EXPECT_TRUE(document.addText(QStringLiteral("A"), id));
-    EXPECT_TRUE(document.addAttribute(QStringLiteral("First_Name"), QStringLiteral("X"), id));
-    EXPECT_TRUE(document.addAttribute(QStringLiteral("First_Name"), QStringLiteral("B"), id));
-    EXPECT_TRUE(document.addText(QStringLiteral("C"), id));
-    EXPECT_TRUE(document.closeNode(id));
-    EXPECT_TRUE(document.openNode(QStringLiteral("kid"), id));
-    EXPECT_TRUE(document.closeNode(id));
-    EXPECT_TRUE(document.closeNode(id));
-    EXPECT_FALSE(document.closeNode(id));
-    EXPECT_FALSE(document.openNode(QString(), id) || document.addText(QString(), id) || document.addAttribute(QString(), QStringLiteral("v"), id));
-    EXPECT_EQ(saved(document), declaration + "<xmlRoot>\n"
-                                             "    <Kids>\n"
-                                             "        <kid First_Name=\"B\">AC</kid>\n"
-                                             "        <kid/>\n"
-                                             "    </Kids>\n"
-                                             "</xmlRoot>\n");
-}
-
-// Building goes on in the element made last, once openLevel enters it; a load
-// leaves nothing entered, so what is built before that is never part of the tree.
-TEST(DomBuilding, OpenLevelEntersTheLastCreatedElement)
+// Building goes on in the element made last, once openLevel enters it (openNode
+// does so itself); a load leaves nothing entered, so what is built before that
+// is never part of the tree.
+TEST(DomBuilding, BuildsInTheElementMadeLastAndClosesUpToTheRoot)
 {
     GenQtDomDocument built(QStringLiteral("r"), false);
     const int id = built.getDocumentID();
-    built.openNode(QStringLiteral("a"), id);
-    built.openNode(QStringLiteral("b"), id);
-    built.addText(QStringLiteral("t"), id);
-    built.closeNode(id);
-    built.closeNode(id);
-    EXPECT_TRUE(built.openLevel());
-    EXPECT_TRUE(built.openNode(QStringLiteral("c"), id));
-    EXPECT_EQ(built.documentToString(-1), QStringLiteral("<r><a><b>t<c/></b></a></r>"));
+    const auto open = [&](const char* name) { return built.openNode(QLatin1String(name), id); };
+    const auto text = [&](const char* text) { return built.addText(QLatin1String(text), id); };
+    const auto attribute = [&](const char* name, const char* value) {
+        return built.addAttribute(QLatin1String(name), QLatin1String(value), id);
+    };
+    EXPECT_TRUE(built.openLevel() && open("a") && text("A") && attribute("k", "X") && attribute("k", "B") && open("b") &&
+                text("t") && built.closeNode(id) && text("C") && built.closeNode(id));
+    EXPECT_FALSE(built.closeNode(id) || open("") || text("") || attribute("", "v"));
+    EXPECT_TRUE(built.openLevel() && open("c"));
+    EXPECT_EQ(built.documentToString(-1), QStringLiteral("<r><a k=\"B\">A<b>t<c/></b>C</a></r>"));
 
     for (const bool enter : {false, true}) {
         Document document = loaded("<r><x/></r>");
@@ -249,9 +210,7 @@ TEST(DomBuilding, EveryOperationFailsAfterBeginTraversion)
             const QString function = QString::fromLatin1(context.function).section(QLatin1Char('('), 0, 0).section(QLatin1Char(' '), -1);
             messages << QStringLiteral("%1 %2 %3 %4").arg(type).arg(text, QString::fromLatin1(context.file), function);
         });
-    EXPECT_FALSE(document.openNode(QStringLiteral("a"), id));
-    EXPECT_FALSE(document.openLevel());
-    EXPECT_FALSE(document.closeNode(id));
+    EXPECT_FALSE(document.openNode(QStringLiteral("a"), id) || document.openLevel() || document.closeNode(id));
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_FALSE(document.addAttribute(QStringLiteral("k"), QStringLiteral("v"), id));
     EXPECT_FALSE(document.addText(QStringLiteral("t"), id));

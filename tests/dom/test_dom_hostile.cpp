@@ -45,14 +45,10 @@ QByteArray laughs()
     return xml + "]><l>&l9;</l>";
 }
 
-QString at(int line, qsizetype column)
-{
-    return QStringLiteral("%1:%2").arg(line).arg(column);
-}
-
 TEST(DomHostile, LoadsUpToTheLimitsAndRefusesPastThemWhereTheyAreCrossed)
 {
     const QString loaded = QStringLiteral("loaded");
+    const auto at = [](int line, qsizetype column) { return QStringLiteral("%1:%2").arg(line).arg(column); };
     const int deepest = MaxElementNesting;
     // Markup inside comments, CDATA, values and the document type does not count.
     const QByteArray hidden = "<!DOCTYPE r [<!-- <a> ' -->]><r x='/>' y=\"'\"><!-- <a> --><![CDATA[><a>]]><?p <a>?>";
