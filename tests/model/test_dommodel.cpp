@@ -35,32 +35,30 @@ TEST(DomModel, AnnouncesEveryChildNodeButIndexesOnlyInsertedItems)
 {
     QDomDocument document = parse(QStringLiteral("<root>text<!--note--><a/><b x='1'/><c/></root>"));
     OneChildModel model(document);
-    EXPECT_EQ(model.created, 0) << "the base constructor uses its own createDomItem";
     EXPECT_EQ(model.rowCount(), 5) << "text and comment nodes count as rows";
     EXPECT_FALSE(model.index(0, 0).isValid());
 
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
     int rowsWhenAnnounced = -1;
     QObject::connect(&model, &QAbstractItemModel::modelAboutToBeReset, [&] { rowsWhenAnnounced = model.rowCount(); });
-    QDomDocument next = parse(QStringLiteral("<other>text<!--note--></other>"));
+    QDomDocument next = parse(QStringLiteral("<other><a><x/></a><!--note--></other>"));
     model.setDocument(next);
     EXPECT_EQ(rowsWhenAnnounced, 2) << "the root is exchanged before the reset is announced";
     EXPECT_EQ(reset.count(), 1);
     EXPECT_EQ(model.created, 1);
     const QModelIndex first = model.index(0, 0), second = model.index(0, 1);
     ASSERT_TRUE(first.isValid() && second.isValid());
-    EXPECT_EQ(static_cast<DomItem*>(first.internalPointer())->node().nodeValue(), QStringLiteral("text"));
+    EXPECT_EQ(static_cast<DomItem*>(first.internalPointer())->node().nodeName(), QStringLiteral("a"));
     EXPECT_FALSE(model.index(1, 0).isValid()) << "no item for the comment";
     EXPECT_FALSE(model.parent(first).isValid());
     EXPECT_EQ(model.columnCount(second), 2);
-    EXPECT_EQ(model.rowCount(second), 0);
-    EXPECT_FALSE(model.data(first).isValid());
-    EXPECT_FALSE(model.headerData(0, Qt::Horizontal).isValid());
+    EXPECT_EQ(model.rowCount(first), 1);
+    EXPECT_EQ(model.rowCount(second), 0) << "only the first column has children";
+    EXPECT_FALSE(model.data(first).isValid() || model.headerData(0, Qt::Horizontal).isValid());
     EXPECT_EQ(model.flags(QModelIndex()), Qt::NoItemFlags);
     EXPECT_EQ(model.flags(first), Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    const QString before = next.toString();
     EXPECT_FALSE(model.setData(first, QStringLiteral("x")));
-    EXPECT_EQ(model.document().toString(), before);
+    EXPECT_EQ(model.document(), next);
     next.documentElement().appendChild(next.createElement(QStringLiteral("d")));
     EXPECT_EQ(model.rowCount(), 3) << "the model shares the caller's document";
 
