@@ -5,8 +5,6 @@
 // Usage: hardening_huge_stream [MiB]   (default 3072)
 #include "hostile.h"
 
-#include "ruziradavod.h"
-
 #include <QElapsedTimer>
 
 #include <cstdio>
@@ -14,49 +12,40 @@
 
 namespace {
 
-const QByteArray head = "<root>\n";
-const QByteArray tail = "</root>\n";
 constexpr int textBytes = 65536;
-
-qint64 childBytes()
-{
-    return 3 + textBytes + 4 + 1; // <c>, the text, </c>, line break
-}
+constexpr qint64 childBytes = 3 + textBytes + 4 + 1; // <c>, the text, </c>, line break
 
 int lowBits(qint64 offset)
 {
     return int(quint32(quint64(offset) & 0xffffffffu));
 }
 
-// Reports the child's start, its text (in as many pieces as the reader makes)
-// and its end; returns the number of text bytes.
-qint64 readChild(int id, int& failures)
+// The child's start, its text (in as many pieces as the reader makes) and its
+// end; false unless all are there.
+bool readChild(int id)
 {
-    qint64 text = 0;
     hostile::Step step = hostile::nextEntity(id);
-    if (step.status != GEN__QTXMLIF_OK || step.type != XML_ETYPE_ELEMENT || step.name != "c")
-        ++failures;
+    bool fine = step.status == GEN__QTXMLIF_OK && step.type == XML_ETYPE_ELEMENT && step.name == "c";
+    qint64 text = 0;
     while ((step = hostile::nextEntity(id)).status == GEN__QTXMLIF_OK)
         text += qint64(step.name.size());
-    if (!step.isEnd)
-        ++failures;
-    return text;
+    return fine && step.isEnd && text == textBytes;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const qint64 mebibytes = argc > 1 ? std::atoll(argv[1]) : 3072;
-    const qint64 children = mebibytes * 1024 * 1024 / childBytes();
+    const qint64 children = (argc > 1 ? std::atoll(argv[1]) : 3072) * 1024 * 1024 / childBytes;
+    const QByteArray head = "<root>\n", tail = "</root>\n";
     testsupport::ScratchDir dir;
     QElapsedTimer clock;
     clock.start();
-    const QByteArray child = "<c>" + QByteArray(textBytes, 't') + "</c>\n";
-    const QString path = hostile::writeRepeated(dir, QStringLiteral("huge.xml"), head, child, children, tail);
+    const QString path = hostile::writeRepeated(dir, QStringLiteral("huge.xml"), head,
+                                                "<c>" + QByteArray(textBytes, 't') + "</c>\n", children, tail);
     const qint64 written = clock.restart();
 
-    int id = -1, failures = 0;
+    int id = -1, failures = 0, offset = 0;
     void* start = nullptr;
     void* current = nullptr;
     if (gen__qtxmlif_load_incremental(path.toUtf8().constData(), &id) != GEN__QTXMLIF_OK
@@ -65,21 +54,15 @@ int main(int argc, char** argv)
         return 1;
     }
     qint64 seen = 0;
-    for (;; ++seen) {
-        if (gen__qtxmlif_get_next_child_node(id, start, nullptr, &current) != GEN__QTXMLIF_OK || !current)
-            break;
-        if (readChild(id, failures) != textBytes)
-            ++failures;
-        int offset = 0;
+    for (; gen__qtxmlif_get_next_child_node(id, start, nullptr, &current) == GEN__QTXMLIF_OK && current; ++seen) {
+        failures += !readChild(id);
         gen__qtxmlif_characters_offset(id, &offset);
-        if (offset != lowBits(head.size() + seen * childBytes() + childBytes() - 1))
-            ++failures;
+        failures += offset != lowBits(head.size() + (seen + 1) * childBytes - 1);
     }
     // One more call reads the end of the document.
     gen__qtxmlif_get_next_child_node(id, start, nullptr, &current);
-    int offset = 0;
     gen__qtxmlif_characters_offset(id, &offset);
-    const qint64 total = head.size() + children * childBytes() + tail.size();
+    const qint64 total = head.size() + children * childBytes + tail.size();
     const qint64 walked = clock.elapsed();
     const bool cleanEnd = recorder_logs("WARNING") == 0
                           && hostile::lastLogText("NONE") == "Incremental Xml Parsing Ended Successfully. mDepth=0";

@@ -6,8 +6,6 @@
 // Usage: hardening_stress CYCLES
 #include "hostile.h"
 
-#include "ruziradavod.h"
-
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -31,124 +29,78 @@ constexpr bool memoryIsMeaningful = false;
 constexpr bool memoryIsMeaningful = true;
 #endif
 
-class Cycle {
-public:
-    explicit Cycle(const QByteArray& destination) : path(destination) {}
+int failures = 0;
+int highestId = 0;
 
-    int failures = 0;
-    int highestId = 0;
-
-    void run()
-    {
-        domRoundTrip();
-        fileWriterAndReader();
-        bufferWriterAndLoaders();
-        // The reader's end-of-parse reports would otherwise pile up in the recorder.
-        recorder_reset();
-    }
-
-private:
-    void check(uint32_t status, const char* what)
-    {
-        if (status != GEN__QTXMLIF_OK && failures++ < 10)
-            std::fprintf(stderr, "%s: status %u\n", what, status);
-    }
-
-    // Runs a creating or loading call and keeps the ID it gives.
-    template <typename Call>
-    int created(Call call, const char* what)
-    {
-        int id = -1;
-        check(call(&id), what);
-        highestId = std::max(highestId, id);
-        return id;
-    }
-
-    void build()
-    {
-        check(gen__qtxmlif_open_node("item"), "open item");
-        check(gen__qtxmlif_add_attr("n", "1"), "attribute");
-        check(gen__qtxmlif_add_text("some text"), "text");
-        check(gen__qtxmlif_open_node("sub"), "open sub");
-        check(gen__qtxmlif_close_node(), "close sub");
-        check(gen__qtxmlif_close_node(), "close item");
-    }
-
-    void walkDom(int id)
-    {
-        check(gen__qtxmlif_begin_traversion(id, nullptr, nullptr), "begin DOM walk");
-        while (hostile::nextEntity(id).status == GEN__QTXMLIF_OK) {
-        }
-        check(gen__qtxmlif_end_traversion(id), "end DOM walk");
-    }
-
-    void walkStream(int id)
-    {
-        void* start = nullptr;
-        check(gen__qtxmlif_begin_traversion(id, nullptr, &start), "begin stream walk");
-        while (hostile::nextEntity(id).status == GEN__QTXMLIF_OK) {
-        }
-        gen__qtxmlif_delete_node(&start);
-    }
-
-    void remove(int id) { check(gen__qtxmlif_del_document(id), "delete"); }
-
-    void domRoundTrip()
-    {
-        int id = created([](int* out) { return gen__qtxmlif_add_document(out, "stress"); }, "create DOM");
-        build();
-        check(gen__qtxmlif_save(id, path.constData()), "save DOM");
-        remove(id);
-        id = created([this](int* out) { return gen__qtxmlif_load(path.constData(), out); }, "load DOM");
-        walkDom(id);
-        remove(id);
-    }
-
-    void fileWriterAndReader()
-    {
-        int id = created([](int* out) { return gen__qtxmlif_add_document_incremental(out, "stress"); },
-                         "create file writer");
-        build();
-        check(gen__qtxmlif_save(id, path.constData()), "save file writer");
-        remove(id);
-        id = created([this](int* out) { return gen__qtxmlif_load_incremental(path.constData(), out); },
-                     "load stream reader");
-        walkStream(id);
-        remove(id);
-    }
-
-    void bufferWriterAndLoaders()
-    {
-        int id = created([](int* out) { return gen__qtxmlif_add_document_to_encrypt(out, "stress"); },
-                         "create buffer writer");
-        build();
-        check(gen__qtxmlif_close_node(), "end buffer writer");
-        char* bytes = nullptr;
-        int length = 0;
-        check(gen__qtxmlif_get_buff_to_encrypt(id, &bytes, &length), "take bytes");
-        const QByteArray text(bytes, length);
-        remove(id);
-        id = created([&text](int* out) { return gen__qtxmlif_load_buff(text.constData(), out, false); },
-                     "load DOM buffer");
-        walkDom(id);
-        remove(id);
-        id = created([&text](int* out) { return gen__qtxmlif_load_buff_incremental(text.constData(), out, false); },
-                     "load stream buffer");
-        walkStream(id);
-        remove(id);
-    }
-
-    const QByteArray path;
-};
-
-struct Memory {
-    long current;
-    long peak;
-};
-
-Memory memoryNow()
+#define CHECK(call) check(call, #call)
+void check(uint32_t status, const char* call)
 {
-    return {hostile::currentRssKib(), hostile::peakRssKib()};
+    if (status != GEN__QTXMLIF_OK && failures++ < 10)
+        std::fprintf(stderr, "%s: status %u\n", call, status);
+}
+
+// The ID a creating or loading call gave, read once the call has set it.
+int track(uint32_t status, const int& id)
+{
+    check(status, "create or load");
+    highestId = std::max(highestId, id);
+    return id;
+}
+
+void build()
+{
+    CHECK(gen__qtxmlif_open_node("item"));
+    CHECK(gen__qtxmlif_add_attr("n", "1"));
+    CHECK(gen__qtxmlif_add_text("some text"));
+    CHECK(gen__qtxmlif_open_node("sub"));
+    CHECK(gen__qtxmlif_close_node());
+    CHECK(gen__qtxmlif_close_node());
+}
+
+// A stream reader's start handle is the caller's to release; a DOM document
+// keeps its own.
+void walkAndDelete(int id, bool stream)
+{
+    void* start = nullptr;
+    CHECK(gen__qtxmlif_begin_traversion(id, nullptr, stream ? &start : nullptr));
+    while (hostile::nextEntity(id).status == GEN__QTXMLIF_OK) {
+    }
+    if (stream)
+        gen__qtxmlif_delete_node(&start);
+    else
+        CHECK(gen__qtxmlif_end_traversion(id));
+    CHECK(gen__qtxmlif_del_document(id));
+}
+
+// A DOM document built, saved and loaded again; a file writer read back by a
+// stream reader; a buffer writer whose bytes both buffer loaders load.
+void cycle(const char* path)
+{
+    int id = -1;
+    track(gen__qtxmlif_add_document(&id, "stress"), id);
+    build();
+    CHECK(gen__qtxmlif_save(id, path));
+    CHECK(gen__qtxmlif_del_document(id));
+    walkAndDelete(track(gen__qtxmlif_load(path, &id), id), false);
+
+    track(gen__qtxmlif_add_document_incremental(&id, "stress"), id);
+    build();
+    CHECK(gen__qtxmlif_save(id, path));
+    CHECK(gen__qtxmlif_del_document(id));
+    walkAndDelete(track(gen__qtxmlif_load_incremental(path, &id), id), true);
+
+    track(gen__qtxmlif_add_document_to_encrypt(&id, "stress"), id);
+    build();
+    CHECK(gen__qtxmlif_close_node());
+    char* bytes = nullptr;
+    int length = 0;
+    CHECK(gen__qtxmlif_get_buff_to_encrypt(id, &bytes, &length));
+    const QByteArray text(bytes, length);
+    CHECK(gen__qtxmlif_del_document(id));
+    walkAndDelete(track(gen__qtxmlif_load_buff(text.constData(), &id, false), id), false);
+    walkAndDelete(track(gen__qtxmlif_load_buff_incremental(text.constData(), &id, false), id), true);
+    // The reader's end-of-parse reports would otherwise pile up in the recorder.
+    recorder_reset();
 }
 
 int leftoverFiles(const QString& directory)
@@ -171,31 +123,32 @@ int main(int argc, char** argv)
     QDir().mkdir(temp);
     setenv("TMPDIR", QFile::encodeName(temp).constData(), 1);
 
-    Cycle cycle(work.filePath(QStringLiteral("out.xml")).toUtf8());
+    const QByteArray path = QFile::encodeName(work.filePath(QStringLiteral("out.xml")));
     const long baselineCycle = cycles / 10;
-    Memory baseline{};
+    long baseline = 0, baselinePeak = 0;
     int leftovers = 0;
     for (long done = 1; done <= cycles; ++done) {
-        cycle.run();
-        if (done == baselineCycle)
-            baseline = memoryNow();
+        cycle(path.constData());
+        if (done == baselineCycle) {
+            baseline = hostile::currentRssKib();
+            baselinePeak = hostile::peakRssKib();
+        }
         if (done % 1000 == 0 || done == cycles)
             leftovers = std::max(leftovers, leftoverFiles(temp));
     }
-    const Memory end = memoryNow();
+    const long end = hostile::currentRssKib(), endPeak = hostile::peakRssKib();
     const long outstanding = recorder_strings_outstanding();
 
     std::printf("cycles %ld; resident KiB at cycle %ld: %ld, at the end: %ld (growth %ld); "
                 "peak KiB %ld -> %ld (growth %ld)\n",
-                cycles, baselineCycle, baseline.current, end.current, end.current - baseline.current, baseline.peak,
-                end.peak, end.peak - baseline.peak);
+                cycles, baselineCycle, baseline, end, end - baseline, baselinePeak, endPeak, endPeak - baselinePeak);
     std::printf("highest document ID %d; files left in the temporary directory %d; strings not released %ld; "
                 "failed calls %d\n",
-                cycle.highestId, leftovers, outstanding, cycle.failures);
+                highestId, leftovers, outstanding, failures);
 
-    bool fine = cycle.failures == 0 && leftovers == 0 && outstanding == 0 && cycle.highestId <= highestExpectedId;
+    bool fine = failures == 0 && leftovers == 0 && outstanding == 0 && highestId <= highestExpectedId;
     if (memoryIsMeaningful && cycles >= cyclesToJudgeMemory)
-        fine = fine && end.current - baseline.current < allowedGrowthKib && end.peak - baseline.peak < allowedGrowthKib;
+        fine = fine && end - baseline < allowedGrowthKib && endPeak - baselinePeak < allowedGrowthKib;
     else
         std::printf("memory growth not judged: %s\n", memoryIsMeaningful ? "too few cycles" : "AddressSanitizer build");
     return fine ? 0 : 1;
