@@ -2,7 +2,7 @@
 # exhaust the host, text in odd encodings, huge values, paths that are not plain
 # files; then stress, a slow walk of a 3 GiB file, and leak checks under
 # valgrind. Big inputs are generated into scratch directories at test time.
-set(hardening_support hardening/hostile.cpp boundary/test_load_support.cpp)
+set(hardening_support boundary/test_load_support.cpp)
 set(hardening_includes ${CMAKE_CURRENT_SOURCE_DIR}/boundary ${PROJECT_SOURCE_DIR}/gen/gen_qtxmlman)
 
 rururoro_host_test(test_hardening

@@ -1,7 +1,5 @@
-// Helpers for the hostile-input tests: inputs generated at test time into a
-// scratch directory (the big ones are never stored in the repository), walks
-// through the C interface that hold nothing but the current step, the reports
-// the recorder saw, and the process's memory figures.
+// Helpers for the hostile-input tests. Big inputs are generated at test time
+// into a scratch directory; none is stored in the repository.
 #pragma once
 
 #include "gen_qtxmlif.h"
@@ -9,11 +7,16 @@
 #include "test_load_support.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <ostream>
 #include <string>
+#include <sys/resource.h>
+#include <unistd.h>
 
 // Failure messages show strings as text.
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -25,16 +28,27 @@ namespace hostile {
 
 // `head`, `count` times `unit`, then `tail`, written in pieces so that inputs
 // of hundreds of megabytes never sit in memory twice.
-QString writeRepeated(testsupport::ScratchDir& dir, const QString& name, const QByteArray& head,
-                      const QByteArray& unit, qint64 count, const QByteArray& tail);
+inline QString writeRepeated(testsupport::ScratchDir& dir, const QString& name, const QByteArray& head,
+                             const QByteArray& unit, qint64 count, const QByteArray& tail)
+{
+    QFile file(dir.path(name));
+    const qint64 unitsPerPiece = qMax<qint64>(1, (1 << 20) / qMax(1, unit.size()));
+    const QByteArray piece = unit.repeated(int(qMin(count, unitsPerPiece)));
+    bool written = file.open(QIODevice::WriteOnly) && file.write(head) == head.size();
+    for (qint64 left = count; written && left > 0; left -= unitsPerPiece) {
+        const QByteArray part = left >= unitsPerPiece ? piece : unit.repeated(int(left));
+        written = file.write(part) == part.size();
+    }
+    if (!written || file.write(tail) != tail.size())
+        ADD_FAILURE() << "cannot write " << qPrintable(file.fileName());
+    return file.fileName();
+}
 
 // `levels` elements named d, each inside the one before.
-QByteArray nested(int levels);
-
-// Entities that expand exponentially (ten times per level over nine levels) and
-// one big entity referenced many times.
-QByteArray billionLaughs();
-QByteArray quadraticBlowup();
+inline QByteArray nested(int levels)
+{
+    return QByteArray("<d>").repeated(levels) + QByteArray("</d>").repeated(levels);
+}
 
 // One step of a walk, its strings already copied and released.
 struct Step {
@@ -45,20 +59,119 @@ struct Step {
     std::string name;
     std::string value;
 };
-Step nextEntity(int docID);
 
-// A stream reader's walk from its document element: every event up to the end
-// of the first element that ends, as "type depth name=value", then a skip to the
-// end of the document. The start handle is released.
-QStringList streamWalk(int docID);
+inline Step nextEntity(int docID)
+{
+    Step step;
+    char* name = nullptr;
+    char* value = nullptr;
+    step.status = gen__qtxmlif_get_next_entity(docID, &step.type, &name, &value, &step.depth, &step.isEnd);
+    step.name = testsupport::take(name);
+    step.value = testsupport::take(value);
+    return step;
+}
+
+// A stream reader's walk from its document element up to the end of the first
+// element that ends, as "type depth name=value", then on to the end of the
+// document, where the reader reports how it ended. The start handle is released.
+inline QStringList streamWalk(int docID)
+{
+    void* start = nullptr;
+    if (gen__qtxmlif_begin_traversion(docID, nullptr, &start) != GEN__QTXMLIF_OK)
+        return {QStringLiteral("no start")};
+    QStringList events;
+    for (Step step; events.size() < 10000 && (step = nextEntity(docID)).status == GEN__QTXMLIF_OK;)
+        events << QStringLiteral("%1 %2 %3=%4").arg(step.type).arg(step.depth).arg(
+                      QString::fromStdString(step.name), QString::fromStdString(step.value));
+    // Past the document element's end tag or, when that was read already, one
+    // more child looked for.
+    bool closed = false;
+    gen__qtxmlif_close_existing_node(docID, start, 2, nullptr, &closed);
+    if (closed) {
+        nextEntity(docID);
+    } else {
+        void* child = nullptr;
+        gen__qtxmlif_get_next_child_node(docID, start, nullptr, &child);
+        gen__qtxmlif_delete_node(&child);
+        gen__qtxmlif_delete_node(&start);
+    }
+    return events;
+}
 
 // The text of the last log entry of `level` since the recorder was reset.
-std::string lastLogText(const char* level);
-// The last "ERROR" entry is message key `number`.
-bool lastErrorIsKey(int number);
+inline std::string lastLogText(const char* level)
+{
+    for (int index = recorder_count() - 1; index >= 0; --index)
+        if (recorder_kind(index) == RECORD_LOG && std::strcmp(recorder_level(index), level) == 0)
+            return recorder_text(index);
+    return {};
+}
 
 // Peak resident memory of the process so far, and resident memory now, in KiB.
-long peakRssKib();
-long currentRssKib();
+inline long peakRssKib()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+inline long currentRssKib()
+{
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// A UTF-8 locale, an empty record and a scratch directory; no document may be
+// left behind.
+class Test : public testsupport::HostTest {
+protected:
+    void TearDown() override { EXPECT_FALSE(gen__qtxmlif_document_exist(1)) << "a document was left behind"; }
+
+    // Both DOM loaders refuse `xml` with the syntax status, the file loader with
+    // message 82 for its path and a position that starts with `position`.
+    void expectDomRefuses(const QByteArray& xml, const std::string& position = "line ")
+    {
+        const QString path = dir.write(QStringLiteral("hostile.xml"), xml);
+        int id = 0;
+        EXPECT_EQ(gen__qtxmlif_load(path.toUtf8().constData(), &id), GEN__QTXMLIF_E_SYNTAX);
+        EXPECT_EQ(id, -1);
+        const int last = recorder_last_log();
+        EXPECT_STREQ(recorder_format(last), "@$@#gen_qtxmlif@$@#GENERAL@$@#82@$@#XML document syntax error in "
+                                            "file: %s\nError found in line %d, column %d.\n");
+        const std::string text = "@$@#XML document syntax error in file: " + path.toStdString() + "\nError found in ";
+        EXPECT_NE(std::string(recorder_text(last)).find(text + position), std::string::npos) << recorder_text(last);
+        id = 0;
+        EXPECT_EQ(gen__qtxmlif_load_buff(xml.constData(), &id, false), GEN__QTXMLIF_E_SYNTAX);
+        EXPECT_EQ(id, -1);
+    }
+
+    // The stream reader's walk ends with its one error report; the document is deleted.
+    static QStringList expectStreamError(int docID)
+    {
+        recorder_reset();
+        const QStringList events = streamWalk(docID);
+        EXPECT_EQ(recorder_logs("WARNING"), 1);
+        EXPECT_EQ(lastLogText("WARNING").rfind("Incremental XML parsing ended with error: ", 0), 0u);
+        EXPECT_EQ(recorder_logs("NONE"), 0);
+        EXPECT_EQ(gen__qtxmlif_del_document(docID), GEN__QTXMLIF_OK);
+        return events;
+    }
+
+    // Saves the DOM document `docID`, deletes it and loads the file again.
+    uint32_t saveAndReload(int docID, int* reloaded)
+    {
+        const QByteArray path = dir.path(QStringLiteral("saved.xml")).toUtf8();
+        EXPECT_EQ(gen__qtxmlif_save(docID, path.constData()), GEN__QTXMLIF_OK);
+        EXPECT_EQ(gen__qtxmlif_del_document(docID), GEN__QTXMLIF_OK);
+        return gen__qtxmlif_load(path.constData(), reloaded);
+    }
+
+    testsupport::ScratchDir dir;
+};
 
 } // namespace hostile
