@@ -103,11 +103,6 @@ void cycle(const char* path)
     recorder_reset();
 }
 
-int leftoverFiles(const QString& directory)
-{
-    return int(QDir(directory).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size());
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -134,7 +129,8 @@ int main(int argc, char** argv)
             baselinePeak = hostile::peakRssKib();
         }
         if (done % 1000 == 0 || done == cycles)
-            leftovers = std::max(leftovers, leftoverFiles(temp));
+            leftovers = std::max(leftovers, QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                                                .size());
     }
     const long end = hostile::currentRssKib(), endPeak = hostile::peakRssKib();
     const long outstanding = recorder_strings_outstanding();

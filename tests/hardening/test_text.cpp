@@ -68,7 +68,7 @@ const Decoding decodings[] = {
      {QStringLiteral("1 2 r="), QStringLiteral("2 2 a=") + grinning, QStringLiteral("3 2 x") + grinning + "y="}},
 };
 
-class Text : public hostile::Test {
+class Encodings : public hostile::Test, public ::testing::WithParamInterface<Decoding> {
 protected:
     // The events of `bytes` from a file or a buffer; a stream walk must also
     // read on to a clean end.
@@ -93,8 +93,6 @@ protected:
         return events;
     }
 };
-
-class Encodings : public Text, public ::testing::WithParamInterface<Decoding> {};
 
 // A buffer is read up to its first NUL, so UTF-16 comes in files only. A DOM
 // save writes every character as UTF-8, and the file loads to the same events.
@@ -121,6 +119,8 @@ TEST_P(Encodings, ReachTheCallerIntactThroughEveryLoaderAndADomSave)
 
 INSTANTIATE_TEST_SUITE_P(Hostile, Encodings, ::testing::ValuesIn(decodings),
                          [](const auto& info) { return std::string(info.param.name); });
+
+using Text = hostile::Test;
 
 // Bytes that are no text in the declared encoding, and a NUL byte (no XML
 // character, and the early end of a buffer) fail like any other syntax error.
