@@ -66,15 +66,14 @@ bool RurUrOroIncrementalWriter::save(QIODevice* device, int docID)
         !closeAll(openElementCount, streamWriter, &RurUrOroStreamWriter::finishDocument))
         return false;
     tempFile.close();
-    if (tempFile.fileName().isEmpty())
-        return false; // no temporary file could be made: nothing to copy
     const bool replacesOpenedFile = destination->isOpen();
     const QFileDevice::Permissions openedMode = destination->permissions();
     if (replacesOpenedFile) {
         destination->close();
         QFile::remove(destination->fileName());
     }
-    if (!QFile::copy(tempFile.fileName(), destination->fileName()))
+    // Without a temporary file there is nothing to copy, and Qt would complain.
+    if (tempFile.fileName().isEmpty() || !QFile::copy(tempFile.fileName(), destination->fileName()))
         return false;
     // A copy carries the temporary file's owner-only mode; the saved file gets
     // the mode of the file the caller opened, as saving in place would keep it.
