@@ -13,19 +13,12 @@ void useUtf8Locale()
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 }
 
-::testing::AssertionResult isMessage(int index, int number, const char* defaultText, const QByteArray& text)
-{
-    const QByteArray key = "@$@#gen_qtxmlif@$@#GENERAL@$@#" + QByteArray::number(number) + "@$@#";
-    if (recorder_kind(index) != RECORD_LOG || qstrcmp(recorder_level(index), "ERROR") != 0)
-        return ::testing::AssertionFailure() << "entry " << index << " is no ERROR message";
-    if (key + defaultText != recorder_format(index))
-        return ::testing::AssertionFailure() << "format: " << recorder_format(index);
-    if (key + text != recorder_text(index))
-        return ::testing::AssertionFailure() << "text: " << recorder_text(index);
-    return ::testing::AssertionSuccess();
-}
-
 namespace {
+
+QByteArray messageKey(int number)
+{
+    return "@$@#gen_qtxmlif@$@#GENERAL@$@#" + QByteArray::number(number) + "@$@#";
+}
 
 const char* defaultText(int number)
 {
@@ -45,23 +38,32 @@ QString record(int index)
     if (recorder_kind(index) == RECORD_SOUND)
         return QStringLiteral("sound");
     if (recorder_kind(index) == RECORD_STATUS)
-        return QLatin1String("trace ") + QString::fromUtf8(recorder_file(index))
-                                             .replace(QRegularExpression(QLatin1Char('^') + source + QLatin1Char('$')),
-                                                      QStringLiteral("@\\1"));
+        return QLatin1String("trace ") +
+               QString::fromUtf8(recorder_file(index)).replace(QRegularExpression('^' + source + '$'), "@\\1");
     const QByteArray level = recorder_level(index), format = recorder_format(index);
     QString text = QString::fromUtf8(recorder_text(index));
-    const QString number = text.section(QLatin1String("@$@#"), 3, 3);
-    const QString key = QLatin1String("@$@#gen_qtxmlif@$@#GENERAL@$@#") + number + QLatin1String("@$@#");
+    const int number = text.section(QLatin1String("@$@#"), 3, 3).toInt();
     if (level == "INTERNAL" && format == "(%s) at %s %d\n")
-        return text.replace(QRegularExpression(QStringLiteral("^\\((.*)\\) at ") + source + QStringLiteral(" \\d+\n$"),
+        return text.replace(QRegularExpression("^\\((.*)\\) at " + source + " \\d+\n$",
                                                QRegularExpression::DotMatchesEverythingOption),
-                            QStringLiteral("(\\1) @\\2"));
-    if (level == "ERROR" && text.startsWith(key) && format == key.toUtf8() + defaultText(number.toInt()))
-        return number + QLatin1String(": ") + text.mid(key.size());
+                            "(\\1) @\\2");
+    if (level == "ERROR" && text.startsWith(messageKey(number)) && format == messageKey(number) + defaultText(number))
+        return QString::number(number) + ": " + text.mid(messageKey(number).size());
     return QString::fromUtf8(level + " [" + format + "] ") + text;
 }
 
 } // namespace
+
+::testing::AssertionResult isMessage(int index, int number, const char* defaultText, const QByteArray& text)
+{
+    if (recorder_kind(index) != RECORD_LOG || qstrcmp(recorder_level(index), "ERROR") != 0)
+        return ::testing::AssertionFailure() << "entry " << index << " is no ERROR message";
+    if (messageKey(number) + defaultText != recorder_format(index))
+        return ::testing::AssertionFailure() << "format: " << recorder_format(index);
+    if (messageKey(number) + text != recorder_text(index))
+        return ::testing::AssertionFailure() << "text: " << recorder_text(index);
+    return ::testing::AssertionSuccess();
+}
 
 std::string records()
 {
@@ -96,34 +98,24 @@ QString ScratchDir::write(const QString& name, const QByteArray& bytes)
     return file.fileName();
 }
 
-QString ScratchDir::path(const QString& name) const
-{
-    return dir.filePath(name);
-}
-
 QStringList walk(int docID)
 {
-    QStringList events;
     // No start handle is asked for: the library keeps or releases it itself.
     if (gen__qtxmlif_begin_traversion(docID, nullptr, nullptr) != GEN__QTXMLIF_OK)
         return {QStringLiteral("no start")};
-    for (int guard = 0; guard < 10000; ++guard) {
-        int type = 0;
-        int depth = 0;
-        char* name = nullptr;
-        char* value = nullptr;
+    QStringList events;
+    for (uint32_t status = GEN__QTXMLIF_OK, guard = 0; status == GEN__QTXMLIF_OK && guard < 10000; ++guard) {
+        int type = 0, depth = 0;
+        char *name = nullptr, *value = nullptr;
         bool isEnd = false;
-        const uint32_t status = gen__qtxmlif_get_next_entity(docID, &type, &name, &value, &depth, &isEnd);
+        status = gen__qtxmlif_get_next_entity(docID, &type, &name, &value, &depth, &isEnd);
         if (type > 0)
             events << QStringLiteral("%1 %2 %3=%4%5")
                           .arg(type)
                           .arg(depth)
-                          .arg(QString::fromUtf8(name), QString::fromUtf8(value),
-                               isEnd ? QStringLiteral(" end") : QString());
+                          .arg(QString::fromUtf8(name), QString::fromUtf8(value), isEnd ? " end" : "");
         gen__mem_free(name, 1, __FILE__, __LINE__);
         gen__mem_free(value, 1, __FILE__, __LINE__);
-        if (status != GEN__QTXMLIF_OK)
-            break;
     }
     gen__qtxmlif_end_traversion(docID);
     return events;
@@ -135,12 +127,6 @@ int loadBuffer(const char* xml, bool incremental)
     const auto load = incremental ? gen__qtxmlif_load_buff_incremental : gen__qtxmlif_load_buff;
     EXPECT_EQ(load(xml, &docID, false), GEN__QTXMLIF_OK) << xml;
     return docID;
-}
-
-void HostTest::SetUp()
-{
-    useUtf8Locale();
-    recorder_reset();
 }
 
 } // namespace testsupport

@@ -1,12 +1,9 @@
-// Helpers for tests that use the C interface as a host does: what the support
-// functions recorded, strings handed out, scratch files and walks.
+// Helpers for tests that use the C interface as a host does.
 #pragma once
 
 #include "gen_qtxmlif.h"
 #include "recorder.h"
 
-#include <QByteArray>
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
@@ -16,22 +13,20 @@
 
 namespace testsupport {
 
-// Names, values and texts cross the boundary in the local 8-bit encoding; the
-// tests pin it to UTF-8 so that a wrong character cannot hide behind a '?'.
+// Texts cross the boundary in the local 8-bit encoding; UTF-8 keeps a wrong
+// character from hiding behind a '?'.
 void useUtf8Locale();
 
-// The log entry at `index` is an "ERROR" message key with that number and
-// default text, and reads `text` once its placeholders are filled.
+// The log entry at `index` is the "ERROR" message key `number` with that
+// default text, and reads `text` once filled.
 ::testing::AssertionResult isMessage(int index, int number, const char* defaultText, const QByteArray& text);
 
-// Everything recorded since the last reset, joined by " | ": an assertion report
-// of gen/gen_qtxmlif/gen_qtxmlif_load.cpp as "(condition) @load", "sound", a
-// status trace as "trace @load", a message key as "64: " and its filled text.
-// An entry in any other form is shown whole.
+// Everything recorded since the last reset, joined by " | ": "(condition) @load"
+// for a report from gen_qtxmlif_load.cpp, "sound", "trace @load", "64: " and the
+// filled text for a message key; anything else whole.
 std::string records();
 
-// One call, the status it returns, all it records, and whether the
-// out-parameters hold what they must afterwards.
+// One call, its status, what it records, and a test of its outputs.
 struct Expectation {
     std::function<uint32_t()> call;
     uint32_t status;
@@ -43,27 +38,28 @@ void expectEach(const std::vector<Expectation>& rows);
 // The string the library handed out ("<null>" for none), released.
 std::string take(char* text);
 
-// A scratch file holding `bytes`; the directory goes away with the object.
 class ScratchDir {
 public:
     QString write(const QString& name, const QByteArray& bytes);
-    QString path(const QString& name) const;
+    QString path(const QString& name) const { return dir.filePath(name); }
 
 private:
     QTemporaryDir dir;
 };
 
-// Every event of a walk from the start as "type depth name=value", " end" added
-// for an element end, with the strings released as the caller must.
+// A walk from the start as "type depth name=value", " end" for an element end.
 QStringList walk(int docID);
 
-// A document loaded from the buffer `xml`: a DOM document, or a stream reader.
+// A DOM document, or a stream reader, loaded from `xml`.
 int loadBuffer(const char* xml, bool incremental);
 
-// Each test starts with an empty record and a UTF-8 locale.
 class HostTest : public ::testing::Test {
 protected:
-    void SetUp() override;
+    void SetUp() override
+    {
+        useUtf8Locale();
+        recorder_reset();
+    }
 };
 
 } // namespace testsupport
