@@ -93,7 +93,9 @@ public:
     bool targetLoadsAfterSaving(size_t from, size_t end) const
     {
         const int first = units.bomBytes + int(from) * units.width;
-        const QString target = codec()->toUnicode(bytes.constData() + first, int(end - from) * units.width);
+        if (!decoder)
+            decoder = codec();
+        const QString target = decoder->toUnicode(bytes.constData() + first, int(end - from) * units.width);
         QXmlStreamReader probe(QByteArray("<?") + target.toUtf8() + " ?><r/>");
         while (!probe.atEnd())
             probe.readNext();
@@ -102,12 +104,13 @@ public:
 
 private:
     // Single-byte input is decoded as its declaration says, as the reader does.
+    // Only the declaration is read: the reader decodes all it is given at once.
     QTextCodec* codec() const
     {
         static const char* const wideNames[2][2] = {{"UTF-16LE", "UTF-16BE"}, {"UTF-32LE", "UTF-32BE"}};
         if (units.width > 1)
             return QTextCodec::codecForName(wideNames[units.width / 4][units.bigEndian]);
-        QXmlStreamReader declaration(bytes);
+        QXmlStreamReader declaration(bytes.left(bytes.indexOf("?>") + 2));
         declaration.readNext();
         QTextCodec* declared = QTextCodec::codecForName(declaration.documentEncoding().toLatin1());
         return declared ? declared : QTextCodec::codecForName("UTF-8");
@@ -115,6 +118,7 @@ private:
 
     const QByteArray& bytes;
     const CodeUnits units;
+    mutable QTextCodec* decoder = nullptr; // looked up at the first target that needs it
 };
 
 // Finds the first place where the document breaks a limit, or holds what the
