@@ -47,7 +47,6 @@ TEST(LiveCounters, CountEntitiesAndThrowTheFaultTextBelowZero)
     auto* streamEntity = new RurUrOroEntity(&reader, QStringLiteral("item"));
     RurUrOroEntity blank(nullptr);
     EXPECT_EQ(RurUrOroEntity::counter().value(), before + 2);
-    EXPECT_EQ(streamEntity->name, QStringLiteral("item"));
     releaseEntity(streamEntity);
     EXPECT_EQ(RurUrOroEntity::counter().value(), before + 1);
 }
@@ -66,7 +65,6 @@ TEST(PositionRecords, CopiesTakeAllButCompleteAndEqualityIgnoresCompleteAndParen
     QDomDocument doc;
     ASSERT_TRUE(doc.setContent(QStringLiteral("<a x='1'><b/><c/></a>")));
     const QDomElement element = doc.documentElement();
-    EXPECT_EQ(fields(VDomNode()), QStringLiteral("-1 -1 0  0 0 0 none"));
     VDomNode outer, source(&outer), assigned, finished;
     source.node = element;
     source.opened = source.complete = true;
