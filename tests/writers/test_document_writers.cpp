@@ -23,8 +23,7 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-// Saves as the C layer does, opening (creating, emptying) the destination first.
-// The file's bytes, after "refused: " when the save failed.
+// Saves as the C layer does, into a destination opened first; "refused: " marks a failed save.
 QByteArray saveAs(RurUrOroDoc& document, const QString& path)
 {
     QFile destination(path);
@@ -102,8 +101,7 @@ TEST_F(Writers, GiveTheSameTextForTheSameCalls)
 }
 
 // The file writer hands its text on only at element ends, in pieces larger than
-// the staging area; the buffer writer, ended element by element, shows what the
-// whole should be. The temporary file outlives a save, not the writer.
+// the staging area. The temporary file outlives a save, not the writer.
 TEST_F(Writers, FileWriterStreamsALargeDocumentInPiecesThatAddUpToTheBufferWritersText)
 {
     RurUrOroBufferWriter whole(QStringLiteral("catalog"));
@@ -132,10 +130,8 @@ TEST_F(Writers, FileWriterStreamsALargeDocumentInPiecesThatAddUpToTheBufferWrite
     EXPECT_TRUE(tempFiles().isEmpty());
 }
 
-// Both writers count open elements the same way: save closes what is open and
-// ends the document, calls after the end open and close again, and a second
-// ending is the last. The file writer's text stops at its first ending; the
-// buffer writer keeps its text in memory, and it goes on.
+// Save closes what is open and ends the document; calls after the end open and
+// close again, and a second ending is the last. Only the buffer writer's text goes on.
 TEST_F(Writers, EndTheirDocumentTheSameWay)
 {
     const QByteArray ended = streamed("<doc>\n\t<a>\n\t\t<b>t</b>\n\t</a>\n</doc>\n");
