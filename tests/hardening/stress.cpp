@@ -1,27 +1,26 @@
-// Creates, builds, saves, loads, walks and deletes documents of all four kinds,
-// cycle after cycle, and checks that nothing piles up: resident memory between
-// the first tenth of the run and its end, files in the temporary directory,
-// document IDs, strings handed out and not released.
+// Documents of all four kinds created, built, saved, loaded, walked and deleted
+// cycle after cycle; nothing may pile up: resident memory between the first
+// tenth of the run and its end, temporary files, document IDs, strings not
+// released.
 //
 // Usage: hardening_stress CYCLES
 #include "hostile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr long allowedGrowthKib = 2 * 1024;
 // Over fewer cycles the first tenth is still warming up.
 constexpr long cyclesToJudgeMemory = 1000;
-// At most one document is alive at a time, so IDs stay at the bottom.
-constexpr int highestExpectedId = 2;
-
 #if defined(__SANITIZE_ADDRESS__)
 // AddressSanitizer keeps freed memory in quarantine: resident memory grows by design.
 constexpr bool memoryIsMeaningful = false;
@@ -32,12 +31,12 @@ constexpr bool memoryIsMeaningful = true;
 int failures = 0;
 int highestId = 0;
 
-#define CHECK(call) check(call, #call)
 void check(uint32_t status, const char* call)
 {
     if (status != GEN__QTXMLIF_OK && failures++ < 10)
         std::fprintf(stderr, "%s: status %u\n", call, status);
 }
+#define CHECK(call) check(call, #call)
 
 // The ID a creating or loading call gave, read once the call has set it.
 int track(uint32_t status, const int& id)
@@ -72,8 +71,8 @@ void walkAndDelete(int id, bool stream)
     CHECK(gen__qtxmlif_del_document(id));
 }
 
-// A DOM document built, saved and loaded again; a file writer read back by a
-// stream reader; a buffer writer whose bytes both buffer loaders load.
+// A DOM document saved and loaded again; a file writer read back by a stream
+// reader; a buffer writer whose bytes both buffer loaders load.
 void cycle(const char* path)
 {
     int id = -1;
@@ -103,48 +102,52 @@ void cycle(const char* path)
     recorder_reset();
 }
 
+// Resident memory now and at its peak, in KiB.
+std::pair<long, long> rssKib()
+{
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return {resident * (sysconf(_SC_PAGESIZE) / 1024), usage.ru_maxrss};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const long cycles = argc > 1 ? std::atol(argv[1]) : 10000;
-    if (cycles < 10) {
-        std::fprintf(stderr, "usage: %s CYCLES (at least 10)\n", argv[0]);
-        return 2;
-    }
+    const long cycles = std::max(10L, argc > 1 ? std::atol(argv[1]) : 10000);
     QTemporaryDir work;
     // Temporary files go to a directory of our own, where a leftover shows.
     const QString temp = work.filePath(QStringLiteral("tmp"));
     QDir().mkdir(temp);
     setenv("TMPDIR", QFile::encodeName(temp).constData(), 1);
-
     const QByteArray path = QFile::encodeName(work.filePath(QStringLiteral("out.xml")));
-    const long baselineCycle = cycles / 10;
-    long baseline = 0, baselinePeak = 0;
+
+    std::pair<long, long> baseline;
     int leftovers = 0;
     for (long done = 1; done <= cycles; ++done) {
         cycle(path.constData());
-        if (done == baselineCycle) {
-            baseline = hostile::currentRssKib();
-            baselinePeak = hostile::peakRssKib();
-        }
+        if (done == cycles / 10)
+            baseline = rssKib();
         if (done % 1000 == 0 || done == cycles)
             leftovers = std::max(leftovers, QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
                                                 .size());
     }
-    const long end = hostile::currentRssKib(), endPeak = hostile::peakRssKib();
+    const long growth = rssKib().first - baseline.first, peakGrowth = rssKib().second - baseline.second;
     const long outstanding = recorder_strings_outstanding();
+    std::printf("cycles %ld; resident KiB growth after cycle %ld: %ld, peak growth %ld; highest document ID %d; "
+                "temporary files left %d; strings not released %ld; failed calls %d\n",
+                cycles, cycles / 10, growth, peakGrowth, highestId, leftovers, outstanding, failures);
 
-    std::printf("cycles %ld; resident KiB at cycle %ld: %ld, at the end: %ld (growth %ld); "
-                "peak KiB %ld -> %ld (growth %ld)\n",
-                cycles, baselineCycle, baseline, end, end - baseline, baselinePeak, endPeak, endPeak - baselinePeak);
-    std::printf("highest document ID %d; files left in the temporary directory %d; strings not released %ld; "
-                "failed calls %d\n",
-                highestId, leftovers, outstanding, failures);
-
-    bool fine = failures == 0 && leftovers == 0 && outstanding == 0 && highestId <= highestExpectedId;
+    // At most one document is alive at a time, so IDs stay at the bottom.
+    bool fine = failures == 0 && leftovers == 0 && outstanding == 0 && highestId <= 2;
     if (memoryIsMeaningful && cycles >= cyclesToJudgeMemory)
-        fine = fine && end - baseline < allowedGrowthKib && endPeak - baselinePeak < allowedGrowthKib;
+        fine = fine && growth < allowedGrowthKib && peakGrowth < allowedGrowthKib;
     else
         std::printf("memory growth not judged: %s\n", memoryIsMeaningful ? "too few cycles" : "AddressSanitizer build");
     return fine ? 0 : 1;

@@ -1,6 +1,5 @@
-// Paths that are not plain files: inputs that are a directory or a FIFO nobody
-// writes to, a destination in a missing directory, and a temporary directory
-// the file writer cannot use.
+// Paths that are not plain files: an input that is a directory or a FIFO nobody
+// writes to, a destination in a missing directory, no usable temporary directory.
 #include "hostile.h"
 
 #include <QDir>
@@ -42,17 +41,12 @@ int build(Create create)
     return id;
 }
 
-struct Kind {
-    const char* name;
-    Create create;
-};
-
-class Destinations : public Paths, public ::testing::WithParamInterface<Kind> {};
+class Destinations : public Paths, public ::testing::WithParamInterface<std::pair<const char*, Create>> {};
 
 // A refused save loses nothing: the document still saves elsewhere.
 TEST_P(Destinations, MissingDirectoryRefusesTheSaveAndLosesNothing)
 {
-    const int id = build(GetParam().create);
+    const int id = build(GetParam().second);
     const QByteArray missing = dir.path(QStringLiteral("missing/out.xml")).toUtf8();
     EXPECT_EQ(gen__qtxmlif_save(id, missing.constData()), GEN__QTXMLIF_E_SAVE_FAILED);
     EXPECT_TRUE(testsupport::isMessage(recorder_last_log(), 188, "Unable to open file for saving : %s",
@@ -61,14 +55,13 @@ TEST_P(Destinations, MissingDirectoryRefusesTheSaveAndLosesNothing)
     QFile good(dir.path(QStringLiteral("out.xml")));
     EXPECT_EQ(gen__qtxmlif_save(id, QFile::encodeName(good.fileName()).constData()), GEN__QTXMLIF_OK);
     QByteArray saved;
-    if (GetParam().create == gen__qtxmlif_add_document_to_encrypt) {
+    if (GetParam().second == gen__qtxmlif_add_document_to_encrypt) {
         // A buffer writer keeps its text in memory; saving only ends it.
         char* bytes = nullptr;
         int length = 0;
         ASSERT_EQ(gen__qtxmlif_get_buff_to_encrypt(id, &bytes, &length), GEN__QTXMLIF_OK);
         saved = QByteArray(bytes, length);
-    } else {
-        ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    } else if (good.open(QIODevice::ReadOnly)) {
         saved = good.readAll();
     }
     EXPECT_TRUE(saved.contains("<kept>") && saved.contains("text</child>")) << saved.constData();
@@ -76,32 +69,25 @@ TEST_P(Destinations, MissingDirectoryRefusesTheSaveAndLosesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Hostile, Destinations,
-                         ::testing::Values(Kind{"Dom", gen__qtxmlif_add_document},
-                                           Kind{"FileWriter", gen__qtxmlif_add_document_incremental},
-                                           Kind{"BufferWriter", gen__qtxmlif_add_document_to_encrypt}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         ::testing::Values(std::make_pair("Dom", gen__qtxmlif_add_document),
+                                           std::make_pair("FileWriter", gen__qtxmlif_add_document_incremental),
+                                           std::make_pair("BufferWriter", gen__qtxmlif_add_document_to_encrypt)),
+                         [](const auto& info) { return std::string(info.param.first); });
 
-// A temporary directory that is missing, or that nobody (root included) can
-// create files in: building works, the save fails and leaves no destination.
+// The file writer needs a temporary file for its save; without one the save
+// fails with message 194 and leaves no destination behind.
 TEST_F(Paths, FileWriterSaveFailsCleanlyWithoutAUsableTemporaryDirectory)
 {
-    const bool hadTmpdir = qEnvironmentVariableIsSet("TMPDIR");
     const QByteArray savedTmpdir = qgetenv("TMPDIR");
-    for (const char* temp : {"/nonexistent/rururoro-temp", "/proc"}) {
-        qputenv("TMPDIR", temp);
-        const int id = build(gen__qtxmlif_add_document_incremental);
-        const QByteArray destination = dir.path(QStringLiteral("out.xml")).toUtf8();
-        EXPECT_EQ(gen__qtxmlif_save(id, destination.constData()), GEN__QTXMLIF_E_SAVE_FAILED) << temp;
-        EXPECT_TRUE(testsupport::isMessage(recorder_last_log(), 194, "error saving XML document: %s",
-                                           "error saving XML document: " + destination));
-        // Removed if it is there, so that it cannot count again.
-        EXPECT_FALSE(QFile::remove(QString::fromUtf8(destination))) << temp;
-        EXPECT_EQ(gen__qtxmlif_del_document(id), GEN__QTXMLIF_OK);
-    }
-    if (hadTmpdir)
-        qputenv("TMPDIR", savedTmpdir);
-    else
-        qunsetenv("TMPDIR");
+    qputenv("TMPDIR", dir.path(QStringLiteral("missing")).toUtf8());
+    const int id = build(gen__qtxmlif_add_document_incremental);
+    const QByteArray destination = dir.path(QStringLiteral("out.xml")).toUtf8();
+    EXPECT_EQ(gen__qtxmlif_save(id, destination.constData()), GEN__QTXMLIF_E_SAVE_FAILED);
+    EXPECT_TRUE(testsupport::isMessage(recorder_last_log(), 194, "error saving XML document: %s",
+                                       "error saving XML document: " + destination));
+    EXPECT_FALSE(QFile::exists(QString::fromUtf8(destination)));
+    EXPECT_EQ(gen__qtxmlif_del_document(id), GEN__QTXMLIF_OK);
+    savedTmpdir.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", savedTmpdir);
 }
 
 } // namespace
