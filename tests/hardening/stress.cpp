@@ -46,14 +46,17 @@ int track(uint32_t status, const int& id)
     return id;
 }
 
-void build()
+int create(uint32_t (*add)(int*, const char*))
 {
+    int id = -1;
+    track(add(&id, "stress"), id);
     CHECK(gen__qtxmlif_open_node("item"));
     CHECK(gen__qtxmlif_add_attr("n", "1"));
     CHECK(gen__qtxmlif_add_text("some text"));
     CHECK(gen__qtxmlif_open_node("sub"));
     CHECK(gen__qtxmlif_close_node());
     CHECK(gen__qtxmlif_close_node());
+    return id;
 }
 
 // A stream reader's start handle is the caller's to release; a DOM document
@@ -76,20 +79,13 @@ void walkAndDelete(int id, bool stream)
 void cycle(const char* path)
 {
     int id = -1;
-    track(gen__qtxmlif_add_document(&id, "stress"), id);
-    build();
-    CHECK(gen__qtxmlif_save(id, path));
-    CHECK(gen__qtxmlif_del_document(id));
-    walkAndDelete(track(gen__qtxmlif_load(path, &id), id), false);
-
-    track(gen__qtxmlif_add_document_incremental(&id, "stress"), id);
-    build();
-    CHECK(gen__qtxmlif_save(id, path));
-    CHECK(gen__qtxmlif_del_document(id));
-    walkAndDelete(track(gen__qtxmlif_load_incremental(path, &id), id), true);
-
-    track(gen__qtxmlif_add_document_to_encrypt(&id, "stress"), id);
-    build();
+    for (bool stream : {false, true}) {
+        id = create(stream ? gen__qtxmlif_add_document_incremental : gen__qtxmlif_add_document);
+        CHECK(gen__qtxmlif_save(id, path));
+        CHECK(gen__qtxmlif_del_document(id));
+        walkAndDelete(track((stream ? gen__qtxmlif_load_incremental : gen__qtxmlif_load)(path, &id), id), stream);
+    }
+    id = create(gen__qtxmlif_add_document_to_encrypt);
     CHECK(gen__qtxmlif_close_node());
     char* bytes = nullptr;
     int length = 0;
