@@ -46,12 +46,11 @@ TEST(DomModel, AnnouncesEveryChildNodeButIndexesOnlyInsertedItems)
     EXPECT_EQ(rowsWhenAnnounced, 2) << "the root is exchanged before the reset is announced";
     EXPECT_EQ(reset.count(), 1);
     EXPECT_EQ(model.created, 1);
-    const QModelIndex first = model.index(0, 0), second = model.index(0, 1);
-    ASSERT_TRUE(first.isValid() && second.isValid());
+    const QModelIndex first = model.index(0, 0);
+    ASSERT_TRUE(first.isValid() && model.index(0, 1).isValid());
     EXPECT_EQ(static_cast<DomItem*>(first.internalPointer())->node().nodeName(), QStringLiteral("a"));
     EXPECT_FALSE(model.index(1, 0).isValid()) << "no item for the comment";
     EXPECT_EQ(model.rowCount(first), 1);
-    EXPECT_EQ(model.rowCount(second), 0) << "only the first column has children";
     EXPECT_EQ(model.flags(first), Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     EXPECT_EQ(model.document(), next);
     next.documentElement().appendChild(next.createElement(QStringLiteral("d")));
