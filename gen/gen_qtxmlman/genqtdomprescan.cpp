@@ -14,6 +14,7 @@ struct CodeUnits {
     int width;
     bool bigEndian;
     int bomBytes;
+    int mib; // the codec the stream reader starts with
 };
 
 // The same signatures the stream reader looks for before it picks a decoder.
@@ -25,77 +26,79 @@ CodeUnits detectCodeUnits(const QByteArray& bytes)
         return std::equal(prefix.begin(), prefix.end(), reinterpret_cast<const uchar*>(bytes.constData()));
     };
     if (startsWith({0xFF, 0xFE, 0, 0}))
-        return {4, false, 4};
+        return {4, false, 4, 1017};
     if (startsWith({0, 0, 0xFE, 0xFF}))
-        return {4, true, 4};
+        return {4, true, 4, 1017};
     if (startsWith({0xFF, 0xFE}))
-        return {2, false, 2};
+        return {2, false, 2, 1015};
     if (startsWith({0xFE, 0xFF}))
-        return {2, true, 2};
+        return {2, true, 2, 1015};
     if (startsWith({0xEF, 0xBB, 0xBF}))
-        return {1, false, 3};
+        return {1, false, 3, 106};
     if (startsWith({'<', 0, 0, 0}))
-        return {4, false, 0};
+        return {4, false, 0, 1019};
     if (startsWith({0, 0, 0, '<'}))
-        return {4, true, 0};
+        return {4, true, 0, 1018};
     if (startsWith({'<', 0}))
-        return {2, false, 0};
+        return {2, false, 0, 1014};
     if (startsWith({0, '<'}))
-        return {2, true, 0};
-    return {1, false, 0};
-}
-
-// One byte per code unit: ASCII as it is, anything else 0xFF, which is neither
-// markup nor a UTF-8 continuation byte, except U+FFFE and U+FFFF, which become
-// a control character: XML cannot carry them either. Single-byte input is used
-// in place.
-QByteArray asciiSkeleton(const QByteArray& bytes, const CodeUnits& units)
-{
-    if (units.width == 1)
-        return QByteArray::fromRawData(bytes.constData() + units.bomBytes, bytes.size() - units.bomBytes);
-    const int count = (bytes.size() - units.bomBytes) / units.width;
-    QByteArray skeleton(count, Qt::Uninitialized);
-    const auto* unit = reinterpret_cast<const uchar*>(bytes.constData()) + units.bomBytes;
-    for (int i = 0; i < count; ++i, unit += units.width) {
-        quint32 value = 0;
-        for (int k = 0; k < units.width; ++k)
-            value = (value << 8) | unit[units.bigEndian ? k : units.width - 1 - k];
-        skeleton[i] = value < 0x80 ? char(value) : (value == 0xFFFE || value == 0xFFFF) ? '\x01' : char(0xFF);
-    }
-    return skeleton;
+        return {2, true, 0, 1013};
+    return {1, false, 0, 106};
 }
 
 // Offset just past the first character XML 1.0 has no place for: a control
 // character other than tab, line feed and carriage return, or U+FFFE and U+FFFF
 // (in UTF-8 input). Qt's reader lets them into attribute names, where a saved
 // copy could not carry them; everywhere else it refuses them itself.
-size_t findCharacterXmlCannotCarry(std::string_view text, bool singleByteUnits)
+size_t findCharacterXmlCannotCarry(std::string_view text, bool utf8)
 {
     const auto isForbidden = [](char c) { return uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r'; };
     size_t last = size_t(std::find_if(text.begin(), text.end(), isForbidden) - text.begin());
     for (std::string_view noncharacter : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
-        const size_t at = singleByteUnits ? text.find(noncharacter) : std::string_view::npos;
+        const size_t at = utf8 ? text.find(noncharacter) : std::string_view::npos;
         if (at != std::string_view::npos)
             last = std::min(last, at + noncharacter.size() - 1);
     }
     return last < text.size() ? last + 1 : std::string_view::npos;
 }
 
-// The input behind the skeleton, for the rare check that needs its characters.
-class SourceText {
+// The characters the stream reader parses, as one byte per code unit for the
+// scan: UTF-8 input is scanned in place; anything else is decoded the way the
+// reader decodes it, and each UTF-16 unit becomes its ASCII character or 0xFF,
+// which is neither markup nor a UTF-8 continuation byte. A lone surrogate and
+// U+FFFE and U+FFFF become a control character: XML cannot carry them, and a
+// save would write them as "?".
+class ParserInput {
 public:
-    SourceText(const QByteArray& bytes, const CodeUnits& units) : bytes(bytes), units(units) {}
+    explicit ParserInput(const QByteArray& bytes) : bytes(bytes)
+    {
+        const CodeUnits units = detectCodeUnits(bytes);
+        QTextCodec* const initial = QTextCodec::codecForMib(units.mib);
+        if (units.width > 1)
+            decoded = initial->toUnicode(bytes);
+        const QString head = declaration(units.width > 1 ? decoded : initial->toUnicode(declarationBytes(units)));
+        QTextCodec* const declared = declaredCodec(head);
+        // Like the reader: the declared codec decodes all the input again, and
+        // parsing goes on at the same character offset.
+        if (declared && declared != initial)
+            decoded = head + declared->toUnicode(bytes).mid(head.size());
+        inPlace = units.width == 1 && !(declared && declared != initial);
+        if (inPlace)
+            skeletonBytes = QByteArray::fromRawData(bytes.constData() + units.bomBytes, bytes.size() - units.bomBytes);
+        else
+            skeletonBytes = skeletonOf(decoded);
+    }
 
+    std::string_view skeleton() const { return {skeletonBytes.constData(), size_t(skeletonBytes.size())}; }
+    bool isUtf8() const { return inPlace; }
     qint64 byteCount() const { return bytes.size(); }
 
     // Whether the target between two skeleton offsets, written as a save writes
     // it (UTF-8, a blank before the end), is one the reader takes.
     bool targetLoadsAfterSaving(size_t from, size_t end) const
     {
-        const int first = units.bomBytes + int(from) * units.width;
-        if (!decoder)
-            decoder = codec();
-        const QString target = decoder->toUnicode(bytes.constData() + first, int(end - from) * units.width);
+        const QString target = inPlace ? QString::fromUtf8(skeletonBytes.constData() + from, int(end - from))
+                                       : decoded.mid(int(from), int(end - from));
         QXmlStreamReader probe(QByteArray("<?") + target.toUtf8() + " ?><r/>");
         while (!probe.atEnd())
             probe.readNext();
@@ -103,22 +106,52 @@ public:
     }
 
 private:
-    // Single-byte input is decoded as its declaration says, as the reader does.
-    // Only the declaration is read: the reader decodes all it is given at once.
-    QTextCodec* codec() const
+    // The bytes of a declaration at the start, through its "?>".
+    QByteArray declarationBytes(const CodeUnits& units) const
     {
-        static const char* const wideNames[2][2] = {{"UTF-16LE", "UTF-16BE"}, {"UTF-32LE", "UTF-32BE"}};
-        if (units.width > 1)
-            return QTextCodec::codecForName(wideNames[units.width / 4][units.bigEndian]);
-        QXmlStreamReader declaration(bytes.left(bytes.indexOf("?>") + 2));
-        declaration.readNext();
-        QTextCodec* declared = QTextCodec::codecForName(declaration.documentEncoding().toLatin1());
-        return declared ? declared : QTextCodec::codecForName("UTF-8");
+        const int end = bytes.indexOf("?>");
+        if (bytes.mid(units.bomBytes, 5) != "<?xml" || end < 0)
+            return QByteArray();
+        return bytes.left(end + 2);
+    }
+
+    static QString declaration(const QString& text)
+    {
+        return text.startsWith(QLatin1String("<?xml")) ? text.left(text.indexOf(QLatin1String("?>")) + 2) : QString();
+    }
+
+    static QTextCodec* declaredCodec(const QString& declaration)
+    {
+        if (declaration.isEmpty())
+            return nullptr;
+        QXmlStreamReader reader(declaration);
+        reader.readNext();
+        const QString encoding = reader.documentEncoding().toString();
+        return encoding.isEmpty() ? nullptr : QTextCodec::codecForName(encoding.toLatin1());
+    }
+
+    static QByteArray skeletonOf(const QString& text)
+    {
+        QByteArray skeleton(text.size(), Qt::Uninitialized);
+        const QChar* units = text.constData();
+        for (int i = 0; i < text.size(); ++i) {
+            const QChar unit = units[i];
+            const bool paired = (unit.isHighSurrogate() && i + 1 < text.size() && units[i + 1].isLowSurrogate()) ||
+                                (unit.isLowSurrogate() && i > 0 && units[i - 1].isHighSurrogate());
+            if (unit.unicode() < 0x80)
+                skeleton[i] = char(unit.unicode());
+            else if ((unit.isSurrogate() && !paired) || unit.unicode() >= 0xFFFE)
+                skeleton[i] = '\x01';
+            else
+                skeleton[i] = char(0xFF);
+        }
+        return skeleton;
     }
 
     const QByteArray& bytes;
-    const CodeUnits units;
-    mutable QTextCodec* decoder = nullptr; // looked up at the first target that needs it
+    QString decoded;
+    QByteArray skeletonBytes;
+    bool inPlace = false;
 };
 
 // Finds the first place where the document breaks a limit, or holds what the
@@ -131,8 +164,8 @@ class MarkupScanner {
 public:
     static constexpr size_t npos = std::string_view::npos;
 
-    MarkupScanner(const QByteArray& skeleton, const SourceText& source)
-        : text(skeleton.constData(), size_t(skeleton.size())),
+    explicit MarkupScanner(const ParserInput& source)
+        : text(source.skeleton()),
           source(source),
           expansionBudget(std::max(domlimits::ExpansionAllowance, domlimits::MaxExpansionRatio * source.byteCount()))
     {
@@ -301,7 +334,7 @@ private:
     }
 
     std::string_view text;
-    const SourceText& source;
+    const ParserInput& source;
     DomEntityBounds entities;
     bool hasEntities = false;
     const qint64 expansionBudget;
@@ -313,10 +346,10 @@ private:
 // Line and column of an offset as the stream reader counts them: CR, LF and
 // CR LF end a line; columns count UTF-16 units, so UTF-8 continuation bytes add
 // nothing and a four-byte sequence adds two.
-DomRefusal refusalAt(const QByteArray& skeleton, size_t end)
+DomRefusal refusalAt(std::string_view skeleton, size_t end)
 {
     DomRefusal refusal{true, 1, 0};
-    const auto* data = reinterpret_cast<const uchar*>(skeleton.constData());
+    const auto* data = reinterpret_cast<const uchar*>(skeleton.data());
     for (size_t i = 0; i < end; ++i) {
         const uchar c = data[i];
         if (c == '\r' || (c == '\n' && (i == 0 || data[i - 1] != '\r'))) {
@@ -335,11 +368,8 @@ DomRefusal refusalAt(const QByteArray& skeleton, size_t end)
 
 DomRefusal findRefusal(const QByteArray& bytes)
 {
-    const CodeUnits units = detectCodeUnits(bytes);
-    const QByteArray skeleton = asciiSkeleton(bytes, units);
-    const SourceText source(bytes, units);
-    const size_t end = std::min(findCharacterXmlCannotCarry(std::string_view(skeleton.constData(), skeleton.size()),
-                                                            units.width == 1),
-                                MarkupScanner(skeleton, source).findRefusal());
-    return end == MarkupScanner::npos ? DomRefusal() : refusalAt(skeleton, end);
+    const ParserInput input(bytes);
+    const size_t end = std::min(findCharacterXmlCannotCarry(input.skeleton(), input.isUtf8()),
+                                MarkupScanner(input).findRefusal());
+    return end == MarkupScanner::npos ? DomRefusal() : refusalAt(input.skeleton(), end);
 }

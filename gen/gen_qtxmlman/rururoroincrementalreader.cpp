@@ -61,7 +61,9 @@ RurUrOroIncrementalReader::Token RurUrOroIncrementalReader::readToken()
 {
     const Token token = xmlReader.readNext();
     if (guard) {
-        if (token == QXmlStreamReader::DTD) {
+        if (token == QXmlStreamReader::StartDocument) {
+            guard->encodingDeclared(xmlReader.documentEncoding().toString());
+        } else if (token == QXmlStreamReader::DTD) {
             guard->dtdRead(xmlReader.entityDeclarations());
         } else if (token == QXmlStreamReader::StartElement) {
             if (!guard->declarationsKnown())

@@ -119,6 +119,8 @@ public:
     // Only a DTD gives attributes defaults.
     bool mayAddDefaults() const { return hasDtd; }
     void countDefaultAttributes(const QXmlStreamAttributes& attributes);
+    // Called with the declaration's encoding, before any markup after it is read.
+    void encodingDeclared(const QString& encoding);
     bool refused() const { return refusal != Refusal::None; }
     QString refusalMessage() const;
 
@@ -128,7 +130,7 @@ protected:
 
 private:
     enum class Phase { Prolog, Declared, Unguarded };
-    enum class Refusal { None, Expansion, Attributes };
+    enum class Refusal { None, Expansion, Attributes, Encoding };
 
     // Follows the raw markup just far enough to count the attributes of each
     // start tag, as the "=" outside its quoted values. Comments, CDATA sections,
@@ -190,6 +192,7 @@ private:
     Phase phase = Phase::Prolog;
     bool hasDtd = false;
     Refusal refusal = Refusal::None;
+    QString refusedEncoding;
     qint64 bytesPassed = 0;
     qint64 estimatedExpansion = 0;
 

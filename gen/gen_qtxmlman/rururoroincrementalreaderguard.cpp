@@ -2,6 +2,8 @@
 
 #include "rururoroxmllimits.h"
 
+#include <QTextCodec>
+
 #include <algorithm>
 #include <string>
 
@@ -18,6 +20,28 @@ bool isNameUnit(char32_t unit)
 {
     return unit >= 0x80 || (unit >= 'a' && unit <= 'z') || (unit >= 'A' && unit <= 'Z') ||
            (unit >= '0' && unit <= '9') || unit == '_' || unit == ':' || unit == '-' || unit == '.';
+}
+
+// Whether every byte below 0x80 is its ASCII character wherever it stands, so
+// that markup can be found in the raw bytes: UTF-8 and the single-byte
+// encodings that extend ASCII. Not UTF-7, EBCDIC, or multi-byte encodings whose
+// second bytes can look like ASCII.
+bool spellsMarkupInAscii(QTextCodec* codec)
+{
+    if (codec->mibEnum() == 106)
+        return true;
+    QByteArray everyByte(256, Qt::Uninitialized);
+    for (int i = 0; i < 256; ++i)
+        everyByte[i] = char(i);
+    const QString decoded = codec->toUnicode(everyByte);
+    if (decoded.size() != 256)
+        return false;
+    for (int i = 0; i < 256; ++i) {
+        const ushort unit = decoded.at(i).unicode();
+        if (i < 0x80 ? unit != i : unit < 0x80)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -69,6 +93,17 @@ void Guard::countDefaultAttributes(const QXmlStreamAttributes& attributes)
         refuse(Refusal::Expansion);
 }
 
+// Wider input is decoded from its units here; a declaration cannot change them
+// without the stream reader failing on the rest.
+void Guard::encodingDeclared(const QString& encoding)
+{
+    QTextCodec* const codec = QTextCodec::codecForName(encoding.toLatin1());
+    if (unitSize == 1 && codec && !spellsMarkupInAscii(codec)) {
+        refusedEncoding = encoding;
+        refuse(Refusal::Encoding);
+    }
+}
+
 // The first reason found is the one reported.
 void Guard::refuse(Refusal reason)
 {
@@ -83,6 +118,9 @@ bool Guard::withinLimit(qint64 moreBytes) const
 
 QString Guard::refusalMessage() const
 {
+    if (refusal == Refusal::Encoding)
+        return QStringLiteral("The encoding %1 cannot be read incrementally: it does not write markup as ASCII.")
+            .arg(refusedEncoding);
     if (refusal == Refusal::Attributes)
         return QStringLiteral("A start tag has more attributes than allowed (%1).")
             .arg(xmllimits::MaxAttributesPerElement);

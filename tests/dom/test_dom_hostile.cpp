@@ -29,6 +29,12 @@ QByteArray utf16(const QByteArray& ascii)
     return units;
 }
 
+// Markup spelled in UTF-7's base64 is no ASCII markup at all.
+QByteArray utf7(const QByteArray& body)
+{
+    return "<?xml version='1.0' encoding='UTF-7'?>" + body;
+}
+
 QByteArray manyAttributes(int count)
 {
     QByteArray xml = "<r";
@@ -66,6 +72,8 @@ TEST(DomHostile, LoadsUpToTheLimitsAndRefusesPastThemWhereTheyAreCrossed)
         {hidden + nested(deepest) + "</r>", at(1, hidden.size() + 3 * deepest)},
         {utf16(nested(deepest)), loaded},
         {utf16(nested(100000)), at(1, 3 * (deepest + 1))},
+        {utf7(nested(deepest, "+ADw-a+AD4-", "+ADw-/a+AD4-")), loaded},
+        {utf7(nested(deepest + 1, "+ADw-a+AD4-", "+ADw-/a+AD4-")), at(1, utf7("").size() + 3 * (deepest + 1))},
         {withEntity(inner, "&e;"), loaded},
         {withEntity(inner, deepReference + QByteArray("</y>").repeated(100)), at(1, withEntity(inner, deepReference).lastIndexOf("</r>"))},
         {manyAttributes(MaxAttributesPerElement), loaded},
@@ -85,6 +93,10 @@ TEST(DomHostile, LoadsUpToTheLimitsAndRefusesPastThemWhereTheyAreCrossed)
         {utf16("<r><?a") + QByteArray("\xff\xfe", 2) + utf16("b?></r>").mid(2), at(1, 8)},
         {utf16("<r><?a") + QByteArray("\xe9\0", 2) + utf16("b?></r>").mid(2), loaded},
         {"<r\ni\x0c=\"1\"/>", at(2, 2)},
+        {utf7("<r a+2AA-='1'/>"), at(1, utf7("<r a").size() + 1)},
+        {utf7("<r a='+2AA-'/>"), at(1, utf7("<r a='").size() + 1)},
+        {utf16("<r>a") + QByteArray("\0\xdc", 2) + utf16("</r>").mid(2), at(1, 5)},
+        {utf7("<r a='+AOk-'>+2D3eAA-</r>"), loaded},
         {"<r i\xef\xbf\xbe=\"1\"/>", at(1, 5)},
         {"<r i\xef\xbf\xbd=\"\t\"/>", loaded},
     };

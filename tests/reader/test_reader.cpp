@@ -270,6 +270,9 @@ TEST_F(IncrementalReader, RefusesExpansionAndWideTagsWithTheNormalWarning)
         {"<r>" + wideTag(most + 1) + "</r>", wide},
         {utf16("<r>" + wideTag(most + 1) + "</r>"), wide},
         {elsewhere + wideTag(most + 1, QByteArray(100, 'v') + ">") + "</r>", wide},
+        // Tags spelled in UTF-7's base64 would pass every count unseen.
+        {"<?xml version='1.0' encoding='UTF-7'?><r/>", "The encoding UTF-7 cannot be read incrementally"},
+        {"<?xml version='1.0' encoding='ISO-8859-1'?><r>\xe9</r>", success},
     };
     for (const auto& [xml, message] : cases) {
         load(xml);
