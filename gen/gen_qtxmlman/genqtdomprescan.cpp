@@ -97,7 +97,9 @@ public:
     // it (UTF-8, a blank before the end), is one the reader takes.
     bool targetLoadsAfterSaving(size_t from, size_t end) const
     {
-        const QString target = inPlace ? QString::fromUtf8(skeletonBytes.constData() + from, int(end - from))
+        // A decoder of its own, because QString::fromUtf8 drops a leading U+FEFF.
+        QTextDecoder utf8(QTextCodec::codecForMib(106), QTextCodec::IgnoreHeader);
+        const QString target = inPlace ? utf8.toUnicode(skeletonBytes.constData() + from, int(end - from))
                                        : decoded.mid(int(from), int(end - from));
         QXmlStreamReader probe(QByteArray("<?") + target.toUtf8() + " ?><r/>");
         while (!probe.atEnd())

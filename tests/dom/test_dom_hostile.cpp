@@ -88,6 +88,7 @@ TEST(DomHostile, LoadsUpToTheLimitsAndRefusesPastThemWhereTheyAreCrossed)
         {"<?pi`?><r/>", at(1, 5)},
         {"<?xml-stylesheet href='s.css'?><r><?p.1 data?></r>", loaded},
         {"<r><?a\xef\xbb\xbf" "b?></r>", at(1, 8)},
+        {"<r><?\xef\xbb\xbf" "b?></r>", at(1, 7)},
         {"<r><?a\xc3\xa9" "b?></r>", loaded},
         {"<?xml version='1.0' encoding='ISO-8859-1'?><r><?a\xe9" "b?></r>", loaded},
         {utf16("<r><?a") + QByteArray("\xff\xfe", 2) + utf16("b?></r>").mid(2), at(1, 8)},
