@@ -1,6 +1,7 @@
 #include "genqtdomprescan.h"
 
 #include "genqtdomentities.h"
+#include "rururoroxmlcodeunits.h"
 
 #include <QTextCodec>
 #include <QXmlStreamReader>
@@ -9,42 +10,6 @@
 #include <string_view>
 
 namespace {
-
-struct CodeUnits {
-    int width;
-    bool bigEndian;
-    int bomBytes;
-    int mib; // the codec the stream reader starts with
-};
-
-// The same signatures the stream reader looks for before it picks a decoder.
-CodeUnits detectCodeUnits(const QByteArray& bytes)
-{
-    const auto startsWith = [&bytes](std::initializer_list<uchar> prefix) {
-        if (bytes.size() < int(prefix.size()))
-            return false;
-        return std::equal(prefix.begin(), prefix.end(), reinterpret_cast<const uchar*>(bytes.constData()));
-    };
-    if (startsWith({0xFF, 0xFE, 0, 0}))
-        return {4, false, 4, 1017};
-    if (startsWith({0, 0, 0xFE, 0xFF}))
-        return {4, true, 4, 1017};
-    if (startsWith({0xFF, 0xFE}))
-        return {2, false, 2, 1015};
-    if (startsWith({0xFE, 0xFF}))
-        return {2, true, 2, 1015};
-    if (startsWith({0xEF, 0xBB, 0xBF}))
-        return {1, false, 3, 106};
-    if (startsWith({'<', 0, 0, 0}))
-        return {4, false, 0, 1019};
-    if (startsWith({0, 0, 0, '<'}))
-        return {4, true, 0, 1018};
-    if (startsWith({'<', 0}))
-        return {2, false, 0, 1014};
-    if (startsWith({0, '<'}))
-        return {2, true, 0, 1013};
-    return {1, false, 0, 106};
-}
 
 // Offset just past the first character XML 1.0 has no place for: a control
 // character other than tab, line feed and carriage return, or U+FFFE and U+FFFF
@@ -72,7 +37,7 @@ class ParserInput {
 public:
     explicit ParserInput(const QByteArray& bytes) : bytes(bytes)
     {
-        const CodeUnits units = detectCodeUnits(bytes);
+        const XmlCodeUnits units = detectXmlCodeUnits(bytes.constData(), bytes.size());
         QTextCodec* const initial = QTextCodec::codecForMib(units.mib);
         if (units.width > 1)
             decoded = initial->toUnicode(bytes);
@@ -109,7 +74,7 @@ public:
 
 private:
     // The bytes of a declaration at the start, through its "?>".
-    QByteArray declarationBytes(const CodeUnits& units) const
+    QByteArray declarationBytes(const XmlCodeUnits& units) const
     {
         const int end = bytes.indexOf("?>");
         if (bytes.mid(units.bomBytes, 5) != "<?xml" || end < 0)

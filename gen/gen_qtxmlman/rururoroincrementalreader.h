@@ -171,7 +171,6 @@ private:
 
     void refuse(Refusal reason);
     bool withinLimit(qint64 moreBytes) const;
-    void detectUnitSize(const char* data, qint64 size);
     void scan(const char* data, qint64 size);
     void scanReference(char32_t unit);
     void countReference();

@@ -1,5 +1,6 @@
 #include "rururoroincrementalreader.h"
 
+#include "rururoroxmlcodeunits.h"
 #include "rururoroxmllimits.h"
 
 #include <QTextCodec>
@@ -155,33 +156,16 @@ qint64 Guard::writeData(const char*, qint64)
     return -1;
 }
 
-// Markup and references are found in code units of the input's encoding: one
-// byte for UTF-8 and the 8-bit encodings, two or four for UTF-16 and UTF-32,
-// recognised by their byte order mark or by how "<" is written.
-void Guard::detectUnitSize(const char* data, qint64 size)
-{
-    const auto byte = [&](qint64 i) { return i < size ? static_cast<quint8>(data[i]) : 0xAAu; };
-    const quint8 b0 = byte(0), b1 = byte(1), b2 = byte(2), b3 = byte(3);
-    unitSize = 1;
-    if (b0 == 0 && b1 == 0 && ((b2 == 0xFE && b3 == 0xFF) || (b2 == 0 && b3 == '<'))) {
-        unitSize = 4;
-        bigEndian = true;
-    } else if ((b0 == 0xFF && b1 == 0xFE && b2 == 0 && b3 == 0) || (b0 == '<' && b1 == 0 && b2 == 0 && b3 == 0)) {
-        unitSize = 4;
-    } else if ((b0 == 0xFE && b1 == 0xFF) || (b0 == 0 && b1 == '<')) {
-        unitSize = 2;
-        bigEndian = true;
-    } else if ((b0 == 0xFF && b1 == 0xFE) || (b0 == '<' && b1 == 0)) {
-        unitSize = 2;
-    }
-}
-
 // The attribute counter only needs markup, which is ASCII: wider units reach it
 // as one byte each, with anything beyond ASCII made 0xFF.
 void Guard::scan(const char* data, qint64 size)
 {
-    if (unitSize == 0)
-        detectUnitSize(data, size);
+    if (unitSize == 0) {
+        // Markup and references are found in code units of the input's encoding.
+        const XmlCodeUnits units = detectXmlCodeUnits(data, size);
+        unitSize = units.width;
+        bigEndian = units.bigEndian;
+    }
     const bool references = phase != Phase::Unguarded;
     if (unitSize == 1) {
         attributeCounter.feed(data, size);
