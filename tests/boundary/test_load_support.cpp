@@ -54,17 +54,6 @@ QString record(int index)
 
 } // namespace
 
-::testing::AssertionResult isMessage(int index, int number, const char* defaultText, const QByteArray& text)
-{
-    if (recorder_kind(index) != RECORD_LOG || qstrcmp(recorder_level(index), "ERROR") != 0)
-        return ::testing::AssertionFailure() << "entry " << index << " is no ERROR message";
-    if (messageKey(number) + defaultText != recorder_format(index))
-        return ::testing::AssertionFailure() << "format: " << recorder_format(index);
-    if (messageKey(number) + text != recorder_text(index))
-        return ::testing::AssertionFailure() << "text: " << recorder_text(index);
-    return ::testing::AssertionSuccess();
-}
-
 std::string records()
 {
     QStringList all;

@@ -17,10 +17,6 @@ namespace testsupport {
 // character from hiding behind a '?'.
 void useUtf8Locale();
 
-// The log entry at `index` is the "ERROR" message key `number` with that
-// default text, and reads `text` once filled.
-::testing::AssertionResult isMessage(int index, int number, const char* defaultText, const QByteArray& text);
-
 // Everything recorded since the last reset, joined by " | ": "(condition) @load"
 // for a report from gen_qtxmlif_load.cpp, "sound", "trace @load", "64: " and the
 // filled text for a message key; anything else whole.
