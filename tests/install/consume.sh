@@ -22,4 +22,9 @@ export PKG_CONFIG_PATH
 cc -std=c99 -pedantic-errors -Wall -Wextra -Werror "$source/examples/print_document.c" -o "$work/pc-consumer" \
     $(pkg-config --cflags --libs rururoro)
 LD_LIBRARY_PATH=$libdir "$work/pc-consumer" "$source/samples/catalog.xml" | grep -q 'attr updated=2026-03-01'
+# Reports reach the installed support library, which renders a message key as
+# its default text, one line per report.
+LD_LIBRARY_PATH=$libdir "$work/pc-consumer" "$work/missing.xml" >/dev/null 2>"$work/stderr" || true
+grep -qx "ERROR: \[gen_qtxmlif 64\] Unable to find document: $work/missing.xml" "$work/stderr"
+[ "$(wc -l <"$work/stderr")" -eq 1 ]
 echo "consumers built and ran against $prefix"
