@@ -43,11 +43,12 @@ public:
             decoded = initial->toUnicode(bytes);
         const QString head = declaration(units.width > 1 ? decoded : initial->toUnicode(declarationBytes(units)));
         QTextCodec* const declared = declaredCodec(head);
+        const bool switched = declared && declared != initial;
         // Like the reader: the declared codec decodes all the input again, and
         // parsing goes on at the same character offset.
-        if (declared && declared != initial)
+        if (switched)
             decoded = head + declared->toUnicode(bytes).mid(head.size());
-        inPlace = units.width == 1 && !(declared && declared != initial);
+        inPlace = units.width == 1 && !switched;
         if (inPlace)
             skeletonBytes = QByteArray::fromRawData(bytes.constData() + units.bomBytes, bytes.size() - units.bomBytes);
         else
@@ -76,10 +77,10 @@ private:
     // The bytes of a declaration at the start, through its "?>".
     QByteArray declarationBytes(const XmlCodeUnits& units) const
     {
-        const int end = bytes.indexOf("?>");
-        if (bytes.mid(units.bomBytes, 5) != "<?xml" || end < 0)
+        if (bytes.mid(units.bomBytes, 5) != "<?xml")
             return QByteArray();
-        return bytes.left(end + 2);
+        const int end = bytes.indexOf("?>");
+        return end < 0 ? QByteArray() : bytes.left(end + 2);
     }
 
     static QString declaration(const QString& text)

@@ -98,8 +98,10 @@ void Guard::countDefaultAttributes(const QXmlStreamAttributes& attributes)
 // without the stream reader failing on the rest.
 void Guard::encodingDeclared(const QString& encoding)
 {
+    if (unitSize != 1 || encoding.isEmpty())
+        return;
     QTextCodec* const codec = QTextCodec::codecForName(encoding.toLatin1());
-    if (unitSize == 1 && codec && !spellsMarkupInAscii(codec)) {
+    if (codec && !spellsMarkupInAscii(codec)) {
         refusedEncoding = encoding;
         refuse(Refusal::Encoding);
     }
