@@ -86,7 +86,7 @@ void walkHandingOut(const QDomNode& element, int depth, qint64& sink)
     position.node = element;
     position.opened = true;
     position.attributes = element.attributes();
-    const auto handOut = [&position] { releaseEntity(new RurUrOroEntity(handOutCopy(position))); };
+    const auto handOut = [&position] { releaseEntity(handOutEntity(position)); };
     sink += element.nodeName().size() + depth;
     handOut();
     for (int i = 0; i < position.attributes.count(); ++i) {

@@ -39,6 +39,7 @@ GenQtDomDocument::~GenQtDomDocument()
     releaseStartEntities();
     clearLevelStack();
     releaseCursor();
+    SpareDomEntities::drop();
 }
 
 bool GenQtDomDocument::save(QIODevice* device, int docID)
@@ -98,6 +99,7 @@ bool GenQtDomDocument::setRootName(const QString& name)
     if (name.isEmpty())
         return false;
     ensureRootElement();
+    SpareDomEntities::drop(); // a kept entity's name must stay its node's
     domDocument.documentElement().setTagName(name);
     return true;
 }

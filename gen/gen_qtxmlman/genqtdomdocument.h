@@ -57,7 +57,6 @@ public:
     QString getRootName();
 
 private:
-    DomWalkPosition* nextEvent(DomWalkPosition* position, int* entityType, QString* name, QString* value);
     void releaseCursor();
     void releaseStartEntities();
     QDomElement contentTarget(const char* file, int line, const char* function);

@@ -11,15 +11,12 @@ void writeElementEvent(const VDomNode& position, int* entityType, QString* name,
     writeOut(value, QString());
 }
 
-} // namespace
-
-// Outputs are written once per event. A walk that ends at a comment or
-// processing instruction leaves them describing the enclosing element.
-DomWalkPosition* GenQtDomDocument::nextEvent(DomWalkPosition* position, int* entityType, QString* name,
-                                             QString* value)
+// The position of the next event below `position`: itself, a new record on a
+// child element, or null when a comment or processing instruction ends the
+// walk. Outputs are written once per event; a walk that ends leaves them
+// describing the enclosing element.
+DomWalkPosition* nextEvent(DomWalkPosition* position, int* entityType, QString* name, QString* value)
 {
-    if (!position->node.isElement())
-        return nullptr;
     if (!position->opened) {
         position->open();
         writeElementEvent(*position, entityType, name, value);
@@ -28,8 +25,8 @@ DomWalkPosition* GenQtDomDocument::nextEvent(DomWalkPosition* position, int* ent
     // QDomNamedNodeMap has no iterator: item(i) steps i entries into its hash,
     // so attributes cost what they cost any reader of Qt's DOM, one item() each.
     // A load caps them per element, as building them is quadratic as well.
-    if (position->attributeIndex < position->attributes.count()) {
-        const QDomNode attribute = position->attributes.item(position->attributeIndex++);
+    if (position->attributeIndex < position->attributeCount) {
+        const QDomNode attribute = position->nodeAttributes.item(position->attributeIndex++);
         writeOut(entityType, int(XML_ETYPE_ATTR));
         writeOut(name, attribute.nodeName());
         writeOut(value, attribute.nodeValue());
@@ -40,18 +37,22 @@ DomWalkPosition* GenQtDomDocument::nextEvent(DomWalkPosition* position, int* ent
         writeElementEvent(*position, entityType, name, value);
         return position;
     }
-    // Used in place and advanced last: every QDomNode copy costs two atomic
-    // reference-count updates, a large share of an event.
+    // Used in place: every QDomNode copy costs two atomic reference-count
+    // updates, a large share of an event.
     const QDomNode& child = position->nextChild;
     ++position->childIndex;
+    if (child.isElement()) {
+        // nextChild moves past it at its end, so that siblings are read in the
+        // order a plain walk of the tree reads them: reading ahead costs more.
+        auto* childPosition = new DomWalkPosition(position, child);
+        writeElementEvent(*childPosition, entityType, name, value);
+        return childPosition;
+    }
     DomWalkPosition* eventPosition = position;
     if (child.isText()) {
         writeOut(entityType, int(XML_ETYPE_TEXT));
         writeOut(name, child.nodeValue());
         writeOut(value, QString());
-    } else if (child.isElement()) {
-        eventPosition = new DomWalkPosition(position, child);
-        writeElementEvent(*eventPosition, entityType, name, value);
     } else {
         // A comment or processing instruction ends the walk; it would get a
         // record that yields nothing, so none is made.
@@ -61,6 +62,8 @@ DomWalkPosition* GenQtDomDocument::nextEvent(DomWalkPosition* position, int* ent
     position->nextChild = child.nextSibling();
     return eventPosition;
 }
+
+} // namespace
 
 RurUrOroEntity* GenQtDomDocument::getNextEntity(int* entityType, QString* name, QString* value, int* depth,
                                                 bool* isEndElement, int docID)
@@ -78,13 +81,15 @@ RurUrOroEntity* GenQtDomDocument::getNextEntity(int* entityType, QString* name, 
     if (position->complete) {
         writeOut(isEndElement, true);
         traversalCursor = position->enclosing();
+        if (traversalCursor)
+            traversalCursor->nextChild = position->node.nextSibling();
         delete position;
     } else {
         traversalCursor = position;
     }
     if (!traversalCursor)
         return nullptr;
-    return new RurUrOroEntity(handOutCopy(*traversalCursor));
+    return handOutEntity(*traversalCursor);
 }
 
 RurUrOroEntity* GenQtDomDocument::beginTraversion(const QString& nodeName, int docID)
@@ -106,7 +111,7 @@ RurUrOroEntity* GenQtDomDocument::beginTraversion(const QString& nodeName, int d
     const Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
     RurUrOroEntity* start = nullptr;
     if (nodeName.isEmpty() || QString::compare(nodeName, documentElement.nodeName(), cs) == 0) {
-        start = new RurUrOroEntity(handOutCopy(*traversalCursor));
+        start = handOutEntity(*traversalCursor);
     } else {
         int type = 0;
         QString name;
@@ -149,8 +154,8 @@ bool GenQtDomDocument::elementHasMoreAttributes(bool* more)
     writeOut(more, false);
     if (!traversalCursor || !traversalCursor->node.isElement())
         return false;
-    const VDomNode& cursor = *traversalCursor;
-    writeOut(more, cursor.opened && !cursor.complete && cursor.attributeIndex < cursor.attributes.count());
+    const DomWalkPosition& cursor = *traversalCursor;
+    writeOut(more, cursor.opened && !cursor.complete && cursor.attributeIndex < cursor.attributeCount);
     return true;
 }
 

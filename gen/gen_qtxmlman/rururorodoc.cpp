@@ -1,5 +1,7 @@
 #include "rururorodoc.h"
 
+#include "rururorospareentities.h"
+
 #include <set>
 
 void LiveCounter::fail() const
@@ -58,12 +60,6 @@ bool RurUrOroDoc::save(QIODevice*, int)
     return false;
 }
 
-LiveCounter& RurUrOroEntity::counter()
-{
-    static LiveCounter entities("RurUrOroEntity: Something is very wrong !!!");
-    return entities;
-}
-
 RurUrOroEntity::RurUrOroEntity(VDomNode* domNode)
     : domNode(domNode), name(domNode ? domNode->node.nodeName() : QString())
 {
@@ -83,7 +79,7 @@ RurUrOroEntity::~RurUrOroEntity() noexcept(false)
 
 void releaseEntity(RurUrOroEntity* entity)
 {
-    if (!entity)
+    if (!entity || SpareDomEntities::keep(entity))
         return;
     delete entity->domNode;
     delete entity;

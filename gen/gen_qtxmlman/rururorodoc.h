@@ -112,7 +112,11 @@ public:
         RecycledBlocks<sizeof(RurUrOroEntity)>::give(memory, size);
     }
 
-    static LiveCounter& counter();
+    static LiveCounter& counter()
+    {
+        static LiveCounter entities("RurUrOroEntity: Something is very wrong !!!");
+        return entities;
+    }
 
     VDomNode* domNode = nullptr;
     QXmlStreamReader* streamReader = nullptr;

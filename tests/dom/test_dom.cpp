@@ -170,6 +170,33 @@ TEST(DomOwnership, StartEntitiesOutliveARestartAndAreReleasedOnce)
     EXPECT_EQ(RurUrOroEntity::counter().value(), before);
 }
 
+// Entities released during a walk are handed out again; each must still
+// describe its own event, and a renamed root must not keep its old name.
+TEST(DomOwnership, EntitiesHandedOutAgainDescribeTheirOwnEvent)
+{
+    Document document = loaded("<a x=\"1\">hi<b><c/></b>t</a>");
+    const int id = document->getDocumentID();
+    const auto describe = [](const RurUrOroEntity* entity) {
+        const VDomNode& record = *entity->domNode;
+        return QStringLiteral("%1=%2 %3/%4%5").arg(entity->name, record.node.nodeName()).arg(record.childIndex)
+            .arg(record.attributeIndex).arg(record.complete || entity->traversionComplete ? QStringLiteral("!") : QString());
+    };
+    for (const char* root : {"a", "z"}) {
+        QStringList entities{describe(document->beginTraversion(QString(), id))};
+        while (RurUrOroEntity* entity = document->getNextEntity(nullptr, nullptr, nullptr, nullptr, nullptr, id)) {
+            entities << describe(entity);
+            entity->traversionComplete = true;
+            releaseEntity(entity);
+        }
+        document->endTraversion(id);
+        EXPECT_EQ(entities.join(QStringLiteral(", ")),
+                  QStringLiteral("%1=%1 -1/-1, %1=%1 0/0, %1=%1 0/1, %1=%1 1/1, b=b 0/0, c=c 0/0, b=b 1/0, "
+                                 "%1=%1 2/1, %1=%1 3/1")
+                      .arg(QLatin1String(root)));
+        document->setRootName(QStringLiteral("z"));
+    }
+}
+
 // Building goes on in the element made last, once openLevel enters it (openNode
 // does so itself); a load leaves nothing entered, so what is built before that
 // is never part of the tree.
