@@ -1,6 +1,7 @@
 #include "genqtdomdocument.h"
 
 #include "genqtdomposition.h"
+#include "rururorospareentities.h"
 
 #include <QIODevice>
 #include <QTextStream>
@@ -24,7 +25,7 @@ void replaceCharactersXmlCannotCarry(QString& text)
 
 GenQtDomDocument::GenQtDomDocument(const QString& rootName, bool caseInsensitive)
     : currentParent(new VDomNode),
-      traversalCursor(new DomWalkPosition(QDomNode(), nullptr, -1)),
+      traversalCursor(new DomWalkPosition(QDomNode(), -1)),
       caseInsensitive(caseInsensitive)
 {
     QDomElement root = domDocument.createElement(rootName.isEmpty() ? QStringLiteral("root") : rootName);

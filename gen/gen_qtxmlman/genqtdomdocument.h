@@ -10,7 +10,7 @@
 
 struct DomWalkPosition;
 
-class GenQtDomDocument : public RurUrOroDoc,
+class GenQtDomDocument final : public RurUrOroDoc,
                          public RurUrOroIncrementalReaderInterface,
                          public RurUrOroIncrementalWriterInterface {
 public:

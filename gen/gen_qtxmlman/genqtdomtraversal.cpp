@@ -1,13 +1,14 @@
 #include "genqtdomdocument.h"
 
 #include "genqtdomposition.h"
+#include "rururorospareentities.h"
 
 namespace {
 
-void writeElementEvent(const VDomNode& position, int* entityType, QString* name, QString* value)
+void writeElementEvent(const DomWalkPosition& position, int* entityType, QString* name, QString* value)
 {
     writeOut(entityType, int(XML_ETYPE_ELEMENT));
-    writeOut(name, position.node.nodeName());
+    writeOut(name, position.element().nodeName());
     writeOut(value, QString());
 }
 
@@ -63,12 +64,55 @@ DomWalkPosition* nextEvent(DomWalkPosition* position, int* entityType, QString* 
     return eventPosition;
 }
 
+// Points a handed-out entity, new or kept, at `node`: node, name, and the lists
+// a caller may have loaded into its record for another node.
+RurUrOroEntity* entityOn(RurUrOroEntity* entity, const QDomNode& node)
+{
+    if (!entity) {
+        auto* record = new VDomNode;
+        record->node = node;
+        return new RurUrOroEntity(record);
+    }
+    VDomNode& copy = *entity->domNode;
+    copy.node = node;
+    entity->name = node.nodeName();
+    static const QDomNodeList unloadedChildren;
+    static const QDomNamedNodeMap unloadedAttributes;
+    copy.children = unloadedChildren;
+    copy.attributes = unloadedAttributes;
+    return entity;
+}
+
+// The entity handed out for the walk's `position`: a copy of the record with its
+// lists unloaded, so a copy costs one node reference instead of three. A kept
+// spare entity on the same node is taken back as it is, name and node included:
+// lists a caller loaded into it are that node's own, which unloaded lists stand
+// for, so they may stay.
+RurUrOroEntity* handOutEntity(const DomWalkPosition& position)
+{
+    const QDomNode& element = position.element();
+    bool onNode = false;
+    RurUrOroEntity* entity = SpareDomEntities::take(element, &onNode);
+    if (!onNode)
+        entity = entityOn(entity, element);
+    VDomNode& copy = *entity->domNode;
+    copy.childIndex = position.childIndex;
+    copy.attributeIndex = position.attributeIndex;
+    copy.opened = position.opened;
+    copy.complete = false;
+    copy.parent = position.parent;
+    entity->traversionComplete = false;
+    return entity;
+}
+
 } // namespace
 
 RurUrOroEntity* GenQtDomDocument::getNextEntity(int* entityType, QString* name, QString* value, int* depth,
                                                 bool* isEndElement, int docID)
 {
-    if (docID != getDocumentID() || !traversalCursor || traversalCursor->node.isNull())
+    // Only a record not opened yet can stand on no node: the walk opens each
+    // record as it reports its start, and only ever makes records on elements.
+    if (docID != getDocumentID() || !traversalCursor || (!traversalCursor->opened && traversalCursor->node.isNull()))
         return nullptr;
     writeOut(isEndElement, false);
     writeOut(depth, -1);
@@ -82,7 +126,7 @@ RurUrOroEntity* GenQtDomDocument::getNextEntity(int* entityType, QString* name, 
         writeOut(isEndElement, true);
         traversalCursor = position->enclosing();
         if (traversalCursor)
-            traversalCursor->nextChild = position->node.nextSibling();
+            traversalCursor->nextChild = traversalCursor->nextChild.nextSibling();
         delete position;
     } else {
         traversalCursor = position;
@@ -106,7 +150,7 @@ RurUrOroEntity* GenQtDomDocument::beginTraversion(const QString& nodeName, int d
     clearLevelStack();
 
     releaseCursor();
-    traversalCursor = new DomWalkPosition(documentElement, nullptr, 0);
+    traversalCursor = new DomWalkPosition(documentElement, 0);
 
     const Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
     RurUrOroEntity* start = nullptr;
@@ -146,13 +190,13 @@ int GenQtDomDocument::getLineNumber(int docID)
 {
     if (docID != getDocumentID() || !traversalCursor)
         return -1;
-    return traversalCursor->node.lineNumber();
+    return traversalCursor->element().lineNumber();
 }
 
 bool GenQtDomDocument::elementHasMoreAttributes(bool* more)
 {
     writeOut(more, false);
-    if (!traversalCursor || !traversalCursor->node.isElement())
+    if (!traversalCursor || !traversalCursor->element().isElement())
         return false;
     const DomWalkPosition& cursor = *traversalCursor;
     writeOut(more, cursor.opened && !cursor.complete && cursor.attributeIndex < cursor.attributeCount);
@@ -162,7 +206,7 @@ bool GenQtDomDocument::elementHasMoreAttributes(bool* more)
 bool GenQtDomDocument::elementHasMoreChildren(bool* more)
 {
     writeOut(more, false);
-    if (!traversalCursor || !traversalCursor->node.isElement())
+    if (!traversalCursor || !traversalCursor->element().isElement())
         return false;
     // nextChild stands for childIndex < the child count without counting the list.
     const DomWalkPosition& cursor = *traversalCursor;

@@ -50,11 +50,6 @@ RurUrOroDoc::~RurUrOroDoc() noexcept(false)
     counter().lower();
 }
 
-int RurUrOroDoc::getDocumentID()
-{
-    return documentID;
-}
-
 bool RurUrOroDoc::save(QIODevice*, int)
 {
     return false;

@@ -84,7 +84,7 @@ public:
     RurUrOroDoc(const RurUrOroDoc&) = delete;
     RurUrOroDoc& operator=(const RurUrOroDoc&) = delete;
 
-    int getDocumentID() override;
+    int getDocumentID() override { return documentID; }
     // Throws QString* when more documents are destroyed than were made.
     virtual ~RurUrOroDoc() noexcept(false);
     virtual bool save(QIODevice* device, int docID);
