@@ -102,6 +102,7 @@ RurUrOroEntity* handOutEntity(const DomWalkPosition& position)
     copy.complete = false;
     copy.parent = position.parent;
     entity->traversionComplete = false;
+    SpareDomEntities::handedOut(entity);
     return entity;
 }
 

@@ -7,19 +7,26 @@
 #include <type_traits>
 
 // A DOM walk hands out an entity for every event, and its callers mostly release
-// each before asking for the next. A few released DOM entities are kept whole
-// here, name and node still referenced, so that the next event on the same node
-// takes one back without the four atomic reference-count updates of a fresh copy,
-// the largest share of an event. They leave the live count while kept. A kept
-// record may hold the last reference to a node, and with it a whole tree, so a
-// DOM document drops them as it goes, and when it renames a node. Callers use
-// the library from one thread at a time: no lock.
+// each before asking for the next. The entity the walk handed out last is kept
+// whole here when it is released, name and node still referenced, so that the
+// next event on the same node takes it back without the four atomic
+// reference-count updates of a fresh copy, the largest share of an event. Kept
+// entities leave the live count. Any other entity is freed as usual: one a
+// caller holds longer may outlive its document, and a kept record must never
+// hold such a node, nor the whole tree that comes with it. A DOM document drops
+// the kept ones as it goes, and when it renames a node. Callers use the library
+// from one thread at a time: no lock.
 class SpareDomEntities {
 public:
-    // False when the entity has no position record or every place is taken.
+    static void handedOut(RurUrOroEntity* entity) { lastHandedOut = entity; }
+
+    // False, and the caller frees the entity, unless it is the one handed out
+    // last and a place is free.
     static bool keep(RurUrOroEntity* entity)
     {
-        if (!entity->domNode || count == Places)
+        const bool handedOutLast = entity == lastHandedOut;
+        lastHandedOut = nullptr;
+        if (!handedOutLast || count == Places)
             return false;
         RurUrOroEntity::counter().lower();
         poison(entity);
@@ -46,6 +53,7 @@ public:
 
     static void drop()
     {
+        lastHandedOut = nullptr;
         while (count > 0) {
             RurUrOroEntity* entity = takeAt(count - 1); // back in the live count, which deletion lowers
             delete unpoison(entity);
@@ -91,4 +99,5 @@ private:
 
     static inline RurUrOroEntity* kept[Places] = {};
     static inline int count = 0;
+    static inline RurUrOroEntity* lastHandedOut = nullptr;
 };

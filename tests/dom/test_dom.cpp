@@ -1,6 +1,7 @@
 // The DOM document: saving and serialising, loading, the walk and its queries,
 // and building.
 #include "domtest.h"
+#include "rururorospareentities.h"
 
 namespace {
 
@@ -195,6 +196,22 @@ TEST(DomOwnership, EntitiesHandedOutAgainDescribeTheirOwnEvent)
                       .arg(QLatin1String(root)));
         document->setRootName(QStringLiteral("z"));
     }
+}
+
+// Only the entity handed out last is kept on release: one a caller held past
+// its document's end must be freed, not keep that document's tree alive.
+TEST(DomOwnership, AnEntityHeldPastItsDocumentIsFreedOnRelease)
+{
+    Document document = loaded("<a><b/></a>");
+    const int id = document->getDocumentID();
+    document->beginTraversion(QString(), id);
+    RurUrOroEntity* held = document->getNextEntity(nullptr, nullptr, nullptr, nullptr, nullptr, id);
+    ASSERT_TRUE(held);
+    const QDomNode node = held->domNode->node;
+    document.reset();
+    releaseEntity(held);
+    bool onNode = true;
+    EXPECT_EQ(SpareDomEntities::take(node, &onNode), nullptr);
 }
 
 // Building goes on in the element made last, once openLevel enters it (openNode
