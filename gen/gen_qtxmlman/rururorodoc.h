@@ -37,15 +37,16 @@ private:
     const char* faultText;
 };
 
-// A DOM walk makes and drops an entity and a position record for every event,
-// and the heap's own bookkeeping cost about a third of that. Freed blocks of one
-// size are kept here for the next object instead. The cache is small and
-// bounded, so a caller holding many objects gives memory back to the heap on
-// release; an object never released is an ordinary lost heap block to leak
-// checkers, while cached blocks stay reachable from the array; a cached block
-// is poisoned, so ASan still catches use after release. Blocks come from the
-// global operator new, so any copy of this cache may recycle or free any block
-// of its size. Callers use the library from one thread at a time: no lock.
+// A DOM walk makes and drops a position record for every element, and entities and
+// their records whenever callers hold on to what it hands out; the heap's own
+// bookkeeping cost about a third of that. Freed blocks of one size are kept here
+// for the next object instead. The cache is small and bounded, so a caller holding
+// many objects gives memory back to the heap on release; an object never released
+// is an ordinary lost heap block to leak checkers, while cached blocks stay
+// reachable from the array; a cached block is poisoned, so ASan still catches use
+// after release. Blocks come from the global operator new, so any copy of this
+// cache may recycle or free any block of its size. Callers use the library from
+// one thread at a time: no lock.
 template <std::size_t BlockSize>
 class RecycledBlocks {
 public:
