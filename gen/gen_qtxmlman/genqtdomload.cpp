@@ -1,10 +1,31 @@
 #include "genqtdomdocument.h"
 
 #include "genqtdomprescan.h"
+#include "genqtdomsupplementary.h"
 
+#include <QBuffer>
 #include <QDomProcessingInstruction>
-#include <QIODevice>
-#include <QXmlStreamReader>
+
+namespace {
+
+// Qt's parse of a device decides what loads, where it fails and what tree it
+// builds. It cuts character references above U+FFFF to 16 bits, so a document
+// that holds one is first parsed from its text with those references written
+// as characters; should that fail, the device parse gives the verdict.
+bool parse(QDomDocument& document, const QByteArray& bytes, int* line, int* column)
+{
+    if (mayHoldSupplementaryReference(bytes)) {
+        const QString text = decodedAsParsed(bytes);
+        if (holdsSupplementaryReference(text) && document.setContent(withSupplementaryReferencesWritten(text), true))
+            return true;
+    }
+    QBuffer device;
+    device.setData(bytes);
+    device.open(QIODevice::ReadOnly);
+    return document.setContent(&device, true, nullptr, line, column);
+}
+
+} // namespace
 
 bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
 {
@@ -18,14 +39,7 @@ bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
         line = refusal.line;
         column = refusal.column;
     } else {
-        // The stream reader overload, because the device overload turns character
-        // references outside the BMP into wrong characters (&#x1F600; into U+F600).
-        // Like it, this one drops whitespace-only text, gives qualified names with
-        // namespace processing and reports the same error positions; it is stricter
-        // where XML is (undeclared namespace prefixes and entities are errors) and
-        // applies attribute defaults the document type declares.
-        QXmlStreamReader reader(bytes);
-        parsed = domDocument.setContent(&reader, true, nullptr, &line, &column);
+        parsed = parse(domDocument, bytes, &line, &column);
     }
     if (parsed) {
         // The declaration describes the bytes just read, not what save writes:

@@ -11,28 +11,10 @@
 
 namespace {
 
-// Offset just past the first character XML 1.0 has no place for: a control
-// character other than tab, line feed and carriage return, or U+FFFE and U+FFFF
-// (in UTF-8 input). Qt's reader lets them into attribute names, where a saved
-// copy could not carry them; everywhere else it refuses them itself.
-size_t findCharacterXmlCannotCarry(std::string_view text, bool utf8)
-{
-    const auto isForbidden = [](char c) { return uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r'; };
-    size_t last = size_t(std::find_if(text.begin(), text.end(), isForbidden) - text.begin());
-    for (std::string_view noncharacter : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"}) {
-        const size_t at = utf8 ? text.find(noncharacter) : std::string_view::npos;
-        if (at != std::string_view::npos)
-            last = std::min(last, at + noncharacter.size() - 1);
-    }
-    return last < text.size() ? last + 1 : std::string_view::npos;
-}
-
-// The characters the stream reader parses, as one byte per code unit for the
-// scan: UTF-8 input is scanned in place; anything else is decoded the way the
-// reader decodes it, and each UTF-16 unit becomes its ASCII character or 0xFF,
-// which is neither markup nor a UTF-8 continuation byte. A lone surrogate and
-// U+FFFE and U+FFFF become a control character: XML cannot carry them, and a
-// save would write them as "?".
+// The characters the parser reads, as one byte per code unit for the scan:
+// UTF-8 input is scanned in place; anything else is decoded the way the parser
+// decodes it, and each UTF-16 unit becomes its ASCII character or 0xFF, which
+// is neither markup nor a UTF-8 continuation byte.
 class ParserInput {
 public:
     explicit ParserInput(const QByteArray& bytes) : bytes(bytes)
@@ -56,22 +38,9 @@ public:
     }
 
     std::string_view skeleton() const { return {skeletonBytes.constData(), size_t(skeletonBytes.size())}; }
-    bool isUtf8() const { return inPlace; }
     qint64 byteCount() const { return bytes.size(); }
-
-    // Whether the target between two skeleton offsets, written as a save writes
-    // it (UTF-8, a blank before the end), is one the reader takes.
-    bool targetLoadsAfterSaving(size_t from, size_t end) const
-    {
-        // A decoder of its own, because QString::fromUtf8 drops a leading U+FEFF.
-        QTextDecoder utf8(QTextCodec::codecForMib(106), QTextCodec::IgnoreHeader);
-        const QString target = inPlace ? utf8.toUnicode(skeletonBytes.constData() + from, int(end - from))
-                                       : decoded.mid(int(from), int(end - from));
-        QXmlStreamReader probe(QByteArray("<?") + target.toUtf8() + " ?><r/>");
-        while (!probe.atEnd())
-            probe.readNext();
-        return !probe.hasError();
-    }
+    // The parser's UTF-8 decoder drops a byte order mark, and only that.
+    QString text() const { return inPlace ? QTextCodec::codecForMib(106)->toUnicode(bytes) : decoded; }
 
 private:
     // The bytes of a declaration at the start, through its "?>".
@@ -102,17 +71,8 @@ private:
     {
         QByteArray skeleton(text.size(), Qt::Uninitialized);
         const QChar* units = text.constData();
-        for (int i = 0; i < text.size(); ++i) {
-            const QChar unit = units[i];
-            const bool paired = (unit.isHighSurrogate() && i + 1 < text.size() && units[i + 1].isLowSurrogate()) ||
-                                (unit.isLowSurrogate() && i > 0 && units[i - 1].isHighSurrogate());
-            if (unit.unicode() < 0x80)
-                skeleton[i] = char(unit.unicode());
-            else if ((unit.isSurrogate() && !paired) || unit.unicode() >= 0xFFFE)
-                skeleton[i] = '\x01';
-            else
-                skeleton[i] = char(0xFF);
-        }
+        for (int i = 0; i < text.size(); ++i)
+            skeleton[i] = units[i].unicode() < 0x80 ? char(units[i].unicode()) : char(0xFF);
         return skeleton;
     }
 
@@ -122,8 +82,7 @@ private:
     bool inPlace = false;
 };
 
-// Finds the first place where the document breaks a limit, or holds what the
-// parser accepts but a saved copy could not carry. Comments, CDATA
+// Finds the first place where the document breaks a limit. Comments, CDATA
 // sections, processing instructions and quoted values are skipped, so markup
 // inside them never counts. A document with an internal subset may declare
 // entities: their declarations are read, and every reference in content and
@@ -134,7 +93,6 @@ public:
 
     explicit MarkupScanner(const ParserInput& source)
         : text(source.skeleton()),
-          source(source),
           expansionBudget(std::max(domlimits::ExpansionAllowance, domlimits::MaxExpansionRatio * source.byteCount()))
     {
     }
@@ -153,7 +111,7 @@ public:
             else if (startsWith(at, "<!DOCTYPE"))
                 at = skipDoctype(at + 9);
             else if (startsWith(at, "<?"))
-                at = scanProcessingInstruction(at + 2);
+                at = skipPast(at + 2, "?>");
             else if (startsWith(at, "<!"))
                 at = skipPast(at + 2, ">");
             else if (startsWith(at, "</")) {
@@ -207,25 +165,6 @@ private:
         if (previous == '/')
             --depth;
         return end;
-    }
-
-    // Qt's reader lets a target that is no XML name through when no data
-    // follows it, but saving adds a blank after the target, and the saved file
-    // would not load again. ASCII targets are checked here; one with other
-    // characters is decoded and put to the reader in the form a save writes.
-    size_t scanProcessingInstruction(size_t from)
-    {
-        const auto isNameStart = [](uchar c) {
-            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
-        };
-        const auto isName = [&](uchar c) { return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; };
-        const size_t end = std::min(text.find_first_of(" \t\r\n?", from), text.size());
-        const std::string_view target = text.substr(from, end - from);
-        const bool nonAscii = std::any_of(target.begin(), target.end(), [](char c) { return uchar(c) >= 0x80; });
-        refused = target.empty() || !isNameStart(uchar(target[0])) ||
-                  !std::all_of(target.begin(), target.end(), [&](char c) { return isName(uchar(c)); }) ||
-                  (nonAscii && !source.targetLoadsAfterSaving(from, end));
-        return refused ? end : skipPast(end, "?>");
     }
 
     // A reference in content may open elements, one in a value only adds text.
@@ -302,7 +241,6 @@ private:
     }
 
     std::string_view text;
-    const ParserInput& source;
     DomEntityBounds entities;
     bool hasEntities = false;
     const qint64 expansionBudget;
@@ -334,10 +272,14 @@ DomRefusal refusalAt(std::string_view skeleton, size_t end)
 
 } // namespace
 
+QString decodedAsParsed(const QByteArray& bytes)
+{
+    return ParserInput(bytes).text();
+}
+
 DomRefusal findRefusal(const QByteArray& bytes)
 {
     const ParserInput input(bytes);
-    const size_t end = std::min(findCharacterXmlCannotCarry(input.skeleton(), input.isUtf8()),
-                                MarkupScanner(input).findRefusal());
+    const size_t end = MarkupScanner(input).findRefusal();
     return end == MarkupScanner::npos ? DomRefusal() : refusalAt(input.skeleton(), end);
 }

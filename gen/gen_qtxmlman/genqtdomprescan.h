@@ -42,3 +42,6 @@ struct DomRefusal {
 // is left to the parser to report; the scan only has to see every element a
 // parse would build.
 DomRefusal findRefusal(const QByteArray& bytes);
+
+// The characters the parser reads from the bytes.
+QString decodedAsParsed(const QByteArray& bytes);

@@ -29,9 +29,29 @@ TEST(DomLoad, ReportsTheErrorPositionOnlyOnFailure)
     EXPECT_EQ(loadOutcome("<a>\n<b>\n<c></b>\n</a>"), QStringLiteral("3:7"));
     // Empty input leaves no document element; the one made again is part of the tree.
     GenQtDomDocument empty(QString(), false);
-    EXPECT_EQ(loadInto(empty, QByteArray()), QStringLiteral("1:0"));
+    EXPECT_EQ(loadInto(empty, QByteArray()), QStringLiteral("1:1"));
     EXPECT_TRUE(empty.openNode(QStringLiteral("x"), empty.getDocumentID()));
     EXPECT_EQ(empty.documentToString(-1), QStringLiteral("<root><x/></root>"));
+}
+
+// Whatever Qt's DOM parser reads loads, with the tree it builds: names under
+// the newer rules, any version, blank CDATA sections, leniencies included.
+TEST(DomLoad, TakesWhatTheParserReadsAndKeepsItsTree)
+{
+    const struct {
+        QByteArray xml;
+        QString tree;
+    } cases[] = {
+        {"<r><\xe3\x90\x80/></r>", QString::fromUtf8("<r><\xe3\x90\x80/></r>")},
+        {"<r><\xc4\xb2x/></r>", QString::fromUtf8("<r><\xc4\xb2x/></r>")},
+        {"<?xml version=\"1.7\"?><r/>", QStringLiteral("<r/>")},
+        {"<u><![CDATA[ ]]></u>", QStringLiteral("<u><![CDATA[ ]]></u>")},
+        {"<u> \xc2\xa0</u>", QStringLiteral("<u/>")},
+        {"<r><p:a/></r>", QStringLiteral("<r><a/></r>")},
+        {"<r>\x01</r>", QStringLiteral("<r>\x01</r>")},
+    };
+    for (const auto& [xml, tree] : cases)
+        EXPECT_EQ(loaded(xml)->documentToString(-1), tree) << xml.constData();
 }
 
 TEST(DomWalk, DeliversEventsWithDepthsAndEndsFromWhereItStarts)

@@ -1,7 +1,6 @@
 // Hostile input to the DOM load: refused as a parse failure before Qt builds a
-// tree that would cost the host its stack, its time or its memory, or that a
-// saved copy could not carry. The refusal is placed just after the offending
-// start tag, entity reference or instruction target.
+// tree that would cost the host its stack, its time or its memory. The refusal
+// is placed just after the offending start tag or entity reference.
 #include "domtest.h"
 #include "genqtdomprescan.h"
 
@@ -84,22 +83,9 @@ TEST(DomHostile, LoadsUpToTheLimitsAndRefusesPastThemWhereTheyAreCrossed)
         {withEntity(bigEntity, references(100000)), at(1, withEntity(bigEntity, references(pastAllowance)).size() - 4)},
         {hiddenDeclaration, at(1, hiddenDeclaration.indexOf("&e;") + 3)},
         {withEntity(bigEntity, references(1000)), loaded},
-        // Names Qt's reader lets through, but a saved copy could not carry.
-        {"<?pi`?><r/>", at(1, 5)},
-        {"<?xml-stylesheet href='s.css'?><r><?p.1 data?></r>", loaded},
-        {"<r><?a\xef\xbb\xbf" "b?></r>", at(1, 8)},
-        {"<r><?\xef\xbb\xbf" "b?></r>", at(1, 7)},
-        {"<r><?a\xc3\xa9" "b?></r>", loaded},
-        {"<?xml version='1.0' encoding='ISO-8859-1'?><r><?a\xe9" "b?></r>", loaded},
-        {utf16("<r><?a") + QByteArray("\xff\xfe", 2) + utf16("b?></r>").mid(2), at(1, 8)},
+        // Markup spelled in UTF-16 or in a declared encoding counts as the parser decodes it.
         {utf16("<r><?a") + QByteArray("\xe9\0", 2) + utf16("b?></r>").mid(2), loaded},
-        {"<r\ni\x0c=\"1\"/>", at(2, 2)},
-        {utf7("<r a+2AA-='1'/>"), at(1, utf7("<r a").size() + 1)},
-        {utf7("<r a='+2AA-'/>"), at(1, utf7("<r a='").size() + 1)},
-        {utf16("<r>a") + QByteArray("\0\xdc", 2) + utf16("</r>").mid(2), at(1, 5)},
         {utf7("<r a='+AOk-'>+2D3eAA-</r>"), loaded},
-        {"<r i\xef\xbf\xbe=\"1\"/>", at(1, 5)},
-        {"<r i\xef\xbf\xbd=\"\t\"/>", loaded},
     };
     for (const auto& [xml, outcome] : cases)
         EXPECT_EQ(loadOutcome(xml), outcome) << xml.left(120).constData();
@@ -108,12 +94,35 @@ TEST(DomHostile, LoadsUpToTheLimitsAndRefusesPastThemWhereTheyAreCrossed)
 TEST(DomHostile, CharactersOutsideTheBmpSurviveLoadWalkSaveAndReload)
 {
     const QString face = QString::fromUtf8("\xf0\x9f\x98\x80");
-    Document document = loaded("<r a=\"&#x1F600;\">&#x1F600;</r>");
-    const QByteArray file = saved(*document);
-    EXPECT_TRUE(file.contains(face.toUtf8()));
-    Document again = loaded(file);
-    again->beginTraversion(QString(), again->getDocumentID());
-    EXPECT_EQ(walk(*again, 4), QStringLiteral("1 r ~ 0 + | 2 a %1 0 + | 3 %1 ~ 0 + | 1 r ~ 0 end").arg(face));
+    const QByteArray entity = "<!DOCTYPE r [<!ENTITY e \"&#128512;\">]>";
+    const QByteArray inComment = "<!--&#x1F600;--><?p &#x1F600;?>";
+    const struct {
+        QByteArray xml;
+        QString walk;
+    } cases[] = {
+        {"<r a=\"&#x1F600;\">&#x1F600;</r>", QStringLiteral("1 r ~ 0 + | 2 a %1 0 + | 3 %1 ~ 0 + | 1 r ~ 0 end")},
+        {"<r a=\"\xf0\x9f\x98\x80\">\xf0\x9f\x98\x80</r>", QStringLiteral("1 r ~ 0 + | 2 a %1 0 + | 3 %1 ~ 0 + | 1 r ~ 0 end")},
+        {"\xef\xbb\xbf" + entity + "<r a=\"&e;\">&e;</r>", QStringLiteral("1 r ~ 0 + | 2 a %1 0 + | 3 %1 ~ 0 + | 1 r ~ 0 end")},
+        {utf16(entity + "<r a=\"&#x1F600;\">&e;</r>"), QStringLiteral("1 r ~ 0 + | 2 a %1 0 + | 3 %1 ~ 0 + | 1 r ~ 0 end")},
+        // Where markup is not parsed, a reference is text, before and after one that is.
+        {inComment + "<r><![CDATA[&#x1F600;]]>&#x1F600;</r>", QStringLiteral("1 r ~ 0 + | 3 &#x1F600; ~ 0 + | 3 %1 ~ 0 + | 1 r ~ 0 end")},
+        {"<!DOCTYPE r SYSTEM \"&#x1F600;\"><r>&#x1F600;</r>", QStringLiteral("1 r ~ 0 + | 3 %1 ~ 0 + | 1 r ~ 0 end | 0  ~ 0")},
+    };
+    for (const auto& [xml, expected] : cases) {
+        Document document = loaded(xml);
+        const QByteArray file = saved(*document);
+        EXPECT_TRUE(file.contains(face.toUtf8())) << xml.constData();
+        Document again = loaded(file);
+        again->beginTraversion(QString(), again->getDocumentID());
+        EXPECT_EQ(walk(*again, 4), expected.arg(face)) << xml.constData();
+    }
+    // A fault is reported where Qt's parser of the original bytes finds it.
+    QByteArray broken("<r>&#x1F600;\n&#x1F600;<a></r>");
+    QBuffer device(&broken);
+    device.open(QIODevice::ReadOnly);
+    int line = 0, column = 0;
+    ASSERT_FALSE(QDomDocument().setContent(&device, true, nullptr, &line, &column));
+    EXPECT_EQ(loadOutcome(broken), QStringLiteral("%1:%2").arg(line).arg(column));
 }
 
 TEST(DomHostile, BuildingStopsAtTheNestingALoadAccepts)
