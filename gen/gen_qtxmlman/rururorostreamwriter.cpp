@@ -74,8 +74,7 @@ void RurUrOroStreamWriter::flushIfFull()
     const qint64 staged = stagedLength();
     if (staged <= flushThreshold)
         return;
-    if (target && target->isOpen())
-        target->write(stagingBytes.constData(), staged);
+    handOver(staged);
     zeroStagingArea();
     stagingBuffer.seek(0);
 }
@@ -85,10 +84,17 @@ void RurUrOroStreamWriter::finishDocument()
     const QIODevice* device = xmlWriter.device();
     if (device && device->isOpen())
         xmlWriter.writeEndDocument();
-    if (target && target->isOpen())
-        target->write(stagingBytes.constData(), stagedLength());
+    handOver(stagedLength());
     stagingBuffer.close();
     stagingBytes.clear();
+}
+
+void RurUrOroStreamWriter::handOver(qint64 length)
+{
+    if (length == 0)
+        return;
+    const bool written = target && target->isOpen() && target->write(stagingBytes.constData(), length) == length;
+    textLost = textLost || !written;
 }
 
 // The staged text is the NUL-terminated string at the start of the zero-filled

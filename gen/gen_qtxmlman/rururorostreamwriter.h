@@ -17,6 +17,8 @@ public:
 
     // Not owned. While it is null or closed, staged text is dropped at a flush.
     void setTarget(QIODevice* device);
+    // False once staged text was dropped or the target took less than it was given.
+    bool handedOverEverything() const { return !textLost; }
     void setAutoFormatting(bool enable);
     void setAutoFormattingIndent(int spacesOrTabs);
 
@@ -39,6 +41,7 @@ public:
     void finishDocument();
 
 private:
+    void handOver(qint64 length);
     qint64 stagedLength() const;
     void zeroStagingArea();
 
@@ -47,4 +50,5 @@ private:
     QByteArray stagingBytes;
     qint32 flushThreshold = 102400;
     QIODevice* target = nullptr;
+    bool textLost = false;
 };

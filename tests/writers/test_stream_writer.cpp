@@ -1,4 +1,6 @@
-// What becomes of staged text when there is nowhere to put it.
+// What becomes of staged text when there is nowhere to put it, and whether it
+// all reached the target.
+#include "full_device.h"
 #include "rururorostreamwriter.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +39,24 @@ TEST(StagingArea, DropsWhatIsFlushedWhileTheTargetIsClosedAndWritesNothingAfterT
     element("late", QString(2 * threshold, QLatin1Char('z')));
     staged.finishDocument();
     EXPECT_EQ(target.buffer(), ended);
+    EXPECT_FALSE(staged.handedOverEverything());
+}
+
+// A piece the target takes only in part is text lost, as is one it refuses.
+TEST(StagingArea, TellsWhetherEveryPieceReachedTheTarget)
+{
+    FullDevice roomy(2 * threshold), full(threshold);
+    for (FullDevice* target : {&roomy, &full}) {
+        RurUrOroStreamWriter staged;
+        staged.setTarget(target);
+        staged.startDocument();
+        staged.writeStartElement(QStringLiteral("doc"));
+        staged.writeStartElement(QStringLiteral("big"));
+        staged.writeCharacters(QString(threshold, QLatin1Char('y')));
+        staged.writeEndElement();
+        staged.finishDocument();
+        EXPECT_EQ(staged.handedOverEverything(), target == &roomy);
+    }
 }
 
 } // namespace
