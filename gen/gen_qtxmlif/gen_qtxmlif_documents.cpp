@@ -1,13 +1,9 @@
 // Creating, selecting, deleting and testing documents, and taking a finished
 // document out of the library: to a file, as bytes, or as a string.
 #include "boundary.h"
+#include "rururorosavetarget.h"
 
 #include <QByteArray>
-#include <QFile>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -26,21 +22,6 @@ try {
     return GEN__QTXMLIF_OK;
 }
 RURUROR_CATCH_ALL(GEN__QTXMLIF_E_FAILED)
-
-// Opening a FIFO for writing waits for a reader to come. One without a reader
-// is treated as a file that cannot be opened rather than holding the host.
-bool isFifoWithoutReader(const QString& path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    struct stat status;
-    if (::stat(name.constData(), &status) != 0 || !S_ISFIFO(status.st_mode))
-        return false;
-    const int probe = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (probe < 0)
-        return errno == ENXIO;
-    ::close(probe);
-    return false;
-}
 
 } // namespace
 
@@ -95,23 +76,19 @@ RURUROR_CATCH_ALL(false)
 
 uint32_t gen__qtxmlif_save(int doc_id, const char* file_path)
 try {
-    const QString path = boundary::fromPath(file_path);
-    QFile file(path);
     if (!RURUROR_DOCUMENT_FOUND(183, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
     const char* shownPath = file_path ? file_path : "";
-    if (isFifoWithoutReader(path) || !file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    RurUrOroSaveTarget target(boundary::fromPath(file_path));
+    if (!target.open()) {
         RURUROR_LOG_ERROR(188, "Unable to open file for saving : %s", shownPath);
         return GEN__QTXMLIF_E_SAVE_FAILED;
     }
-    if (boundary::manager().save(&file, doc_id)) {
-        if (file.isOpen())
-            file.close();
-        return GEN__QTXMLIF_OK;
+    if (!boundary::manager().save(target.device(), doc_id) || !target.commit()) {
+        RURUROR_LOG_ERROR(194, "error saving XML document: %s", shownPath);
+        return GEN__QTXMLIF_E_SAVE_FAILED;
     }
-    file.close();
-    RURUROR_LOG_ERROR(194, "error saving XML document: %s", shownPath);
-    return GEN__QTXMLIF_E_SAVE_FAILED;
+    return GEN__QTXMLIF_OK;
 }
 RURUROR_CATCH_ALL(GEN__QTXMLIF_E_FAILED)
 

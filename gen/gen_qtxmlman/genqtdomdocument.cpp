@@ -47,7 +47,9 @@ bool GenQtDomDocument::save(QIODevice* device, int docID)
 {
     if (docID != getDocumentID() || !device)
         return false;
-    device->write("<?xml version='1.0' encoding='UTF-8'?>\n");
+    const QByteArray declaration("<?xml version='1.0' encoding='UTF-8'?>\n");
+    if (device->write(declaration) != declaration.size())
+        return false;
     // A loaded declaration was dropped by load, so the codec the document picks
     // is UTF-8, as declared; the text passes through a string to be cleaned.
     QString text;
@@ -55,8 +57,8 @@ bool GenQtDomDocument::save(QIODevice* device, int docID)
     domDocument.save(stream, 4, QDomNode::EncodingFromDocument);
     stream.flush();
     replaceCharactersXmlCannotCarry(text);
-    device->write(text.toUtf8());
-    return true;
+    const QByteArray bytes = text.toUtf8();
+    return device->write(bytes) == bytes.size();
 }
 
 QString GenQtDomDocument::documentToString(int indent)

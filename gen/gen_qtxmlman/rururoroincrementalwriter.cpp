@@ -3,12 +3,13 @@
 #include "rururorowriterlife.h"
 
 #include <QDir>
+#include <QFile>
 
 using namespace RurUrOroWriterLife;
 
 // A temporary file that cannot be created is not reported here: the document is
-// built as usual, its text goes nowhere, and save fails for want of a file to
-// copy. Callers learn of it where they can act on it.
+// built as usual, its text goes nowhere, and save fails for want of it. Callers
+// learn of it where they can act on it.
 RurUrOroIncrementalWriter::RurUrOroIncrementalWriter(const QString& rootName)
 {
     // Qt gives an empty path for a temporary directory that does not exist, which
@@ -54,30 +55,53 @@ bool RurUrOroIncrementalWriter::closeNode(int docID)
            closeInnermost(openElementCount, streamWriter, &RurUrOroStreamWriter::finishDocument);
 }
 
-// The destination is named by the file `device` was opened on. The opened file is
-// removed because a copy never overwrites; the temporary file stays, so a later
-// save copies the same document again.
+// The text goes through whatever device the caller opened. The temporary file
+// stays, so a later save writes the same document again.
 bool RurUrOroIncrementalWriter::save(QIODevice* device, int docID)
 {
-    // Only a file names a destination: any other device (or none) is refused
-    // before anything is ended, so the caller can still save elsewhere.
-    auto* destination = qobject_cast<QFileDevice*>(device);
-    if (docID != getDocumentID() || !destination ||
+    auto* unopenedFile = device && !device->isOpen() ? qobject_cast<QFile*>(device) : nullptr;
+    // With nowhere to write, the save is refused before anything is ended, so the
+    // caller can still save elsewhere.
+    if (docID != getDocumentID() || !device || (!device->isOpen() && !unopenedFile) ||
         !closeAll(openElementCount, streamWriter, &RurUrOroStreamWriter::finishDocument))
         return false;
+    closeTempFile();
+    return textComplete && (unopenedFile ? createWithText(*unopenedFile) : writeTextTo(*device));
+}
+
+// At the first save: the temporary file buffers what it is given, so its last
+// bytes reach the disk, or fail to, only when it is flushed. Without a temporary
+// file the text went nowhere.
+void RurUrOroIncrementalWriter::closeTempFile()
+{
+    if (!tempFile.isOpen())
+        return;
+    textComplete = streamWriter.handedOverEverything() && tempFile.flush();
     tempFile.close();
-    const bool replacesOpenedFile = destination->isOpen();
-    const QFileDevice::Permissions openedMode = destination->permissions();
-    if (replacesOpenedFile) {
-        destination->close();
-        QFile::remove(destination->fileName());
-    }
-    // Without a temporary file there is nothing to copy, and Qt would complain.
-    if (tempFile.fileName().isEmpty() || !QFile::copy(tempFile.fileName(), destination->fileName()))
+}
+
+bool RurUrOroIncrementalWriter::writeTextTo(QIODevice& device) const
+{
+    QFile text(tempFile.fileName());
+    if (!text.open(QIODevice::ReadOnly))
         return false;
-    // A copy carries the temporary file's owner-only mode; the saved file gets
-    // the mode of the file the caller opened, as saving in place would keep it.
-    if (replacesOpenedFile)
-        QFile::setPermissions(destination->fileName(), openedMode);
+    while (!text.atEnd()) {
+        const QByteArray piece = text.read(1 << 16);
+        if (piece.isEmpty() || device.write(piece) != piece.size())
+            return false;
+    }
     return true;
+}
+
+// A file the caller named but did not open is made here, never overwritten; one
+// that could not be written whole goes again.
+bool RurUrOroIncrementalWriter::createWithText(QFile& file) const
+{
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    const bool written = writeTextTo(file) && file.flush();
+    file.close();
+    if (!written)
+        file.remove();
+    return written;
 }

@@ -1,5 +1,5 @@
-// A new document streamed through a temporary file and copied to its
-// destination on save.
+// A new document streamed through a temporary file, whose bytes are written
+// through the destination on save.
 #pragma once
 
 #include "rururorodoc.h"
@@ -20,7 +20,13 @@ public:
     bool closeNode(int docID) override;
 
 private:
+    void closeTempFile();
+    bool writeTextTo(QIODevice& device) const;
+    bool createWithText(QFile& file) const;
+
     RurUrOroStreamWriter streamWriter;
     QTemporaryFile tempFile;
     qint32 openElementCount = 0;
+    // Every byte of the document reached the temporary file; known from the first save on.
+    bool textComplete = false;
 };

@@ -1,9 +1,12 @@
 // The file writer and the buffer writer: identical text for identical calls,
 // the temporary file's life, saving, ending and taking the bytes.
+#include "full_device.h"
 #include "rururorobufferwriter.h"
 #include "rururoroincrementalwriter.h"
+#include "rururorosavetarget.h"
 
 #include <QDir>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <functional>
@@ -23,13 +26,11 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-// Saves as the C layer does, into a destination opened first; "refused: " marks a failed save.
+// Saves as the C layer does; "refused: " marks a failed save.
 QByteArray saveAs(RurUrOroDoc& document, const QString& path)
 {
-    QFile destination(path);
-    destination.open(QIODevice::WriteOnly | QIODevice::Text);
-    const bool saved = document.save(&destination, document.getDocumentID());
-    destination.close();
+    RurUrOroSaveTarget target(path);
+    const bool saved = target.open() && document.save(target.device(), document.getDocumentID()) && target.commit();
     return (saved ? QByteArray() : QByteArray("refused: ")) + readFile(path);
 }
 
@@ -138,8 +139,8 @@ TEST_F(Writers, EndTheirDocumentTheSameWay)
     RurUrOroIncrementalWriter file(QStringLiteral("doc"));
     RurUrOroBufferWriter buffer(QStringLiteral("doc"));
     const std::pair<Writer*, QByteArrayList> cases[] = {
-        {&file, {ended, ended, "refused: "}},
-        {&buffer, {"", "", "refused: "}},
+        {&file, {ended, ended, "refused: <unreadable>"}},
+        {&buffer, {"", "", "refused: <unreadable>"}},
     };
     for (const auto& [writer, saved] : cases) {
         auto& document = dynamic_cast<RurUrOroDoc&>(*writer);
@@ -171,33 +172,41 @@ TEST(BufferWriter, TakesASnapshotEvenInsideAStartTag)
     EXPECT_EQ(writer.documentToByteArray(), streamed("<doc>\n\t<item a=\"1\">text"));
 }
 
-// Any other device is refused before anything is ended, so the caller can
-// still save elsewhere. The saved file keeps the mode of the one opened, and a
-// destination removed after it was opened is made again.
-TEST_F(Writers, FileWriterSavesOnlyToAFile)
+// Any open device takes the text, and a device that takes less fails the save.
+// A file not yet opened is made when missing, never overwritten. Without a device
+// to write to nothing is ended, so the caller can still save elsewhere.
+TEST_F(Writers, FileWriterWritesThroughAnyOpenDeviceAndMakesOnlyMissingFiles)
 {
     RurUrOroIncrementalWriter writer(QStringLiteral("doc"));
     const int id = writer.getDocumentID();
     writer.openNode(QStringLiteral("a"), id);
-    QBuffer notAFile;
-    notAFile.open(QIODevice::WriteOnly);
-    EXPECT_FALSE(writer.save(&notAFile, id));
-    EXPECT_TRUE(notAFile.isOpen() && notAFile.data().isEmpty());
+    QBuffer unopenedBuffer;
+    EXPECT_FALSE(writer.save(nullptr, id));
+    EXPECT_FALSE(writer.save(&unopenedBuffer, id));
     writer.openNode(QStringLiteral("b"), id);
-    const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
-    QFile opened(path("opened.xml"));
-    ASSERT_TRUE(opened.open(QIODevice::WriteOnly | QIODevice::Text) && opened.setPermissions(mode));
-    EXPECT_TRUE(writer.save(&opened, id));
-    EXPECT_EQ(QFile::permissions(opened.fileName()) & 0x7077, mode);
-    QFile vanishing(path("vanishing.xml"));
-    ASSERT_TRUE(vanishing.open(QIODevice::WriteOnly | QIODevice::Text) && QFile::remove(vanishing.fileName()));
-    EXPECT_TRUE(writer.save(&vanishing, id));
-    EXPECT_EQ(readFile(vanishing.fileName()), streamed("<doc>\n\t<a>\n\t\t<b/>\n\t</a>\n</doc>\n"));
-    EXPECT_EQ(readFile(opened.fileName()), readFile(vanishing.fileName()));
+    QSaveFile saveFile(path("saved.xml"));
+    ASSERT_TRUE(saveFile.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(writer.save(&saveFile, id) && saveFile.commit());
+
+    // Each save after the second needs a new opening, which adds nothing.
+    QFile existing(path("saved.xml")), missing(path("missing.xml"));
+    FullDevice full(20);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    std::vector<bool> saved;
+    for (QIODevice* device : std::initializer_list<QIODevice*>{&existing, &missing, &full, &buffer}) {
+        saved.push_back(writer.save(device, id));
+        writer.openNode(QStringLiteral("late"), id);
+    }
+    EXPECT_EQ(saved, std::vector<bool>({false, true, false, true}));
+    const QByteArray text = streamed("<doc>\n\t<a>\n\t\t<b/>\n\t</a>\n</doc>\n");
+    EXPECT_EQ(readFile(saveFile.fileName()), text);
+    EXPECT_EQ(readFile(missing.fileName()), text);
+    EXPECT_EQ(buffer.data(), text);
 }
 
-// Without a temporary file the document goes nowhere and save fails, removing the
-// destination the caller opened, as a failed copy does; nothing is made elsewhere.
+// Without a temporary file the document goes nowhere and save fails, leaving no
+// destination; nothing is made elsewhere.
 TEST_F(Writers, FileWriterFailsCleanlyWhereNoTemporaryFileCanBeMade)
 {
     ASSERT_TRUE(QFile(path("blocker")).open(QIODevice::WriteOnly));

@@ -1,0 +1,40 @@
+// Where a save puts a document's bytes without destroying what the library does
+// not own. Links are followed to the file they lead to and stay links; a device,
+// FIFO or socket is written through, never removed or replaced; a regular file is
+// replaced by a complete new one written beside it, so a failed save leaves the
+// old content whole.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+struct stat;
+
+class RurUrOroSaveTarget {
+public:
+    explicit RurUrOroSaveTarget(const QString& path);
+    RurUrOroSaveTarget(const RurUrOroSaveTarget&) = delete;
+    RurUrOroSaveTarget& operator=(const RurUrOroSaveTarget&) = delete;
+    // Discards whatever was not committed.
+    ~RurUrOroSaveTarget();
+
+    // False when the destination cannot be written at all: nothing was changed.
+    bool open();
+    // Open after a successful open(), until commit.
+    QIODevice* device() { return &file; }
+    // Hands the bytes over for good; false when any of them could not be written,
+    // in which case a file that was to be replaced is left as it was.
+    bool commit();
+
+private:
+    int openDestination();
+    int createBeside(const struct stat* replaced);
+    void discard();
+
+    const QString path;
+    QByteArray destination; // the path after links, encoded
+    QByteArray beside;      // the new file renamed over the destination; empty when writing to it directly
+    int descriptor = -1;
+    QFile file;
+};
