@@ -84,6 +84,9 @@ xmlif_case(error_syntax_dom ARGS walk samples/broken.xml RC 5 STDERR broken-dom.
 xmlif_case(error_syntax_stream ARGS walk --stream samples/broken.xml RC 5
   STDOUT broken-stream.txt STDERR broken-stream.err)
 xmlif_case(error_syntax_stdin ARGS format - STDIN samples/broken.xml RC 5 STDERR broken-stdin.err)
+# A DOM syntax error has the stream reader's reason; its position too when it
+# stops on another line, and no reason when it finds no fault.
+xmlif_case(error_syntax_elsewhere ARGS walk tests/tools/blank.xml RC 5 STDERR blank.err)
 xmlif_case(error_usage ARGS build --to disk RC 2 STDERR usage-build.err)
 
 # The check itself must reject what is not JSON.

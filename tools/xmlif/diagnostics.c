@@ -6,6 +6,7 @@
 #include "captured_log.h"
 #include "exit_codes.h"
 #include "gen_qtxmlif.h"
+#include "stream_reason.h"
 
 static void vprint(const char *prefix, const char *format, va_list args)
 {
@@ -31,7 +32,28 @@ void diag_note(const char *format, ...)
     va_end(args);
 }
 
-static int explainKey(const logged_entry *entry)
+static int syntaxErrorAt(const char *input, int line, int column, const char *reason)
+{
+    return diag_error(EXIT_SYNTAX, "syntax error in %s at line %d, column %d: %s", input, line, column, reason);
+}
+
+/* The DOM loader's position, with the reason the stream reader gives for the
+ * same file. Where the two readers part, the stream reader's own position
+ * goes with its reason, as that may be about another fault. */
+static int explainDomSyntaxError(const logged_entry *entry, const char *input)
+{
+    const logged_entry dom = *entry; /* the stream pass logs over it */
+    logged_entry stream;
+    if (!stream_reason_find(dom.subject, &stream))
+        return diag_error(EXIT_SYNTAX, "syntax error in %s at line %d, column %d", input, dom.line, dom.column);
+    if (stream.line == dom.line)
+        return syntaxErrorAt(input, dom.line, dom.column, stream.subject);
+    return diag_error(EXIT_SYNTAX,
+                      "syntax error in %s at line %d, column %d: %s (found by the stream reader at line %d, column %d)",
+                      input, dom.line, dom.column, stream.subject, stream.line, stream.column);
+}
+
+static int explainKey(const logged_entry *entry, const char *input)
 {
     switch (entry->number) {
     case 64:
@@ -39,8 +61,7 @@ static int explainKey(const logged_entry *entry)
     case 71:
         return diag_error(EXIT_UNREADABLE, "%s: the file exists but cannot be opened for reading", entry->subject);
     case 82:
-        return diag_error(EXIT_SYNTAX, "syntax error in %s at line %d, column %d", entry->subject, entry->line,
-                          entry->column);
+        return explainDomSyntaxError(entry, input);
     case 188:
         return diag_error(EXIT_OUTPUT, "%s: cannot be opened for writing", entry->subject);
     case 194:
@@ -73,10 +94,9 @@ int diag_explain(uint32_t status, const char *input)
     const logged_entry *entry = captured_log_last();
     switch (entry->kind) {
     case LOGGED_PARSE_ERROR:
-        return diag_error(EXIT_SYNTAX, "syntax error in %s at line %d, column %d: %s", input, entry->line,
-                          entry->column, entry->subject);
+        return syntaxErrorAt(input, entry->line, entry->column, entry->subject);
     case LOGGED_KEY:
-        return explainKey(entry);
+        return explainKey(entry, input);
     case LOGGED_CONTRACT:
         return diag_error(EXIT_LIBRARY, "the library refused an operation on %s (its check \"%s\" failed)", input,
                           entry->subject);

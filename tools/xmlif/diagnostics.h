@@ -10,7 +10,9 @@ int diag_error(int code, const char *format, ...) __attribute__((format(printf, 
 void diag_note(const char *format, ...) __attribute__((format(printf, 1, 2)));
 /* Explains a failure from what the library logged since the last
  * captured_log_clear(), falling back to the meaning of `status`. `input` names
- * the document for reports that carry no path. Returns the exit status. */
+ * the document for reports that carry no path and for syntax errors, which the
+ * DOM loader gives by position only: the stream reader then reads the file
+ * again for the reason. Returns the exit status. */
 int diag_explain(uint32_t status, const char *input);
 
 #endif

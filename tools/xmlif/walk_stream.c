@@ -107,7 +107,9 @@ static uint32_t advanceToNextChild(int doc, walk_state *state, walk_visitor visi
     return GEN__QTXMLIF_OK;
 }
 
-static int walkFrom(int doc, bool wholeDocument, const char *input, walk_visitor visit, void *context)
+/* Returns the status of the call that ended the walk; a parse error is left in
+ * the captured log. */
+static uint32_t walkFrom(int doc, bool wholeDocument, walk_visitor visit, void *context)
 {
     walk_state state = {NULL, 0, 0, NULL};
     uint32_t status = GEN__QTXMLIF_OK;
@@ -126,22 +128,36 @@ static int walkFrom(int doc, bool wholeDocument, const char *input, walk_visitor
     }
     releaseAll(&state);
     gen__qtxmlif_end_traversion(doc);
+    return status;
+}
+
+static uint32_t beginWalk(int doc, const char *start)
+{
+    captured_log_clear();
+    void *startNode = NULL;
+    uint32_t status = gen__qtxmlif_begin_traversion(doc, start, &startNode);
+    /* The reader's start handle is the caller's. The first event reports the
+     * start element again, with an entity of its own that the walk keeps. */
+    gen__qtxmlif_delete_node(&startNode);
+    return status;
+}
+
+int walk_stream(int doc, const char *start, const char *input, walk_visitor visit, void *context)
+{
+    uint32_t status = beginWalk(doc, start);
+    if (status == GEN__QTXMLIF_E_FAILED && start && !captured_log_parse_failed())
+        return diag_error(EXIT_NO_ELEMENT, "%s: no element named \"%s\"", input, start);
+    if (status == GEN__QTXMLIF_OK)
+        status = walkFrom(doc, start == NULL, visit, context);
     if (captured_log_parse_failed() || status != GEN__QTXMLIF_OK)
         return diag_explain(status, input);
     return EXIT_OK;
 }
 
-int walk_stream(int doc, const char *start, const char *input, walk_visitor visit, void *context)
+bool walk_stream_quietly(int doc, walk_visitor visit, void *context)
 {
-    captured_log_clear();
-    void *startNode = NULL;
-    uint32_t status = gen__qtxmlif_begin_traversion(doc, start, &startNode);
-    if (status == GEN__QTXMLIF_E_FAILED && start && !captured_log_parse_failed())
-        return diag_error(EXIT_NO_ELEMENT, "%s: no element named \"%s\"", input, start);
-    if (status != GEN__QTXMLIF_OK)
-        return diag_explain(status, input);
-    /* The reader's start handle is the caller's. The first event reports the
-     * start element again, with an entity of its own that the walk keeps. */
-    gen__qtxmlif_delete_node(&startNode);
-    return walkFrom(doc, start == NULL, input, visit, context);
+    uint32_t status = beginWalk(doc, NULL);
+    if (status == GEN__QTXMLIF_OK)
+        status = walkFrom(doc, true, visit, context);
+    return status == GEN__QTXMLIF_OK && !captured_log_parse_failed();
 }

@@ -32,4 +32,8 @@ int walk_dom(int doc, const char *start, const char *input, walk_visitor visit, 
  * the same parent is passed over by the reader there and is not seen. */
 int walk_stream(int doc, const char *start, const char *input, walk_visitor visit, void *context);
 
+/* The stream walk of the whole document with no message: true when it ran to
+ * the end; otherwise the captured log says why it stopped. */
+bool walk_stream_quietly(int doc, walk_visitor visit, void *context);
+
 #endif
