@@ -12,7 +12,7 @@ file(MAKE_DIRECTORY ${xmlif_scratch})
 
 # xmlif_case(NAME ARGS ... [STDIN file] [RC n] [STDOUT expected] [STDERR expected]
 #            [OUTPUT written EXPECT_OUTPUT expected] [MASK regex] [JSON])
-# STDIN is relative to the source tree, expected files to tests/tools/expected.
+# A relative STDIN is in the source tree, expected files in tests/tools/expected.
 function(xmlif_case name)
   cmake_parse_arguments(C "JSON" "STDIN;RC;STDOUT;STDERR;OUTPUT;EXPECT_OUTPUT;MASK" "ARGS" ${ARGN})
   if(NOT DEFINED C_RC)
@@ -22,7 +22,8 @@ function(xmlif_case name)
   set(defs -DTOOL=$<TARGET_FILE:xmlif> "-DARGS=${args}" -DWORKDIR=${PROJECT_SOURCE_DIR} -DRC=${C_RC}
     -DSCRATCH=${xmlif_scratch}/${name})
   if(C_STDIN)
-    list(APPEND defs -DSTDIN=${PROJECT_SOURCE_DIR}/${C_STDIN})
+    get_filename_component(stdin ${C_STDIN} ABSOLUTE BASE_DIR ${PROJECT_SOURCE_DIR})
+    list(APPEND defs -DSTDIN=${stdin})
   endif()
   foreach(stream STDOUT STDERR EXPECT_OUTPUT)
     if(C_${stream})
@@ -43,7 +44,7 @@ function(xmlif_case name)
 endfunction()
 
 # Walks: DOM and stream, whole document and from a start element, files and
-# standard input (the buffer loaders give the same events as the file loaders).
+# standard input (copied to a temporary file, so the file loaders read it too).
 xmlif_case(walk_dom ARGS walk samples/library.xml STDOUT walk-library.txt)
 xmlif_case(walk_dom_stdin ARGS walk - STDIN samples/library.xml STDOUT walk-library.txt)
 xmlif_case(walk_stream ARGS walk --stream samples/library.xml STDOUT walk-library-stream.txt)
@@ -84,10 +85,34 @@ xmlif_case(error_syntax_dom ARGS walk samples/broken.xml RC 5 STDERR broken-dom.
 xmlif_case(error_syntax_stream ARGS walk --stream samples/broken.xml RC 5
   STDOUT broken-stream.txt STDERR broken-stream.err)
 xmlif_case(error_syntax_stdin ARGS format - STDIN samples/broken.xml RC 5 STDERR broken-stdin.err)
+xmlif_case(error_empty_stdin ARGS walk - RC 5 STDERR empty-stdin.err)
 # A DOM syntax error has the stream reader's reason; its position too when it
 # stops on another line, and no reason when it finds no fault.
 xmlif_case(error_syntax_elsewhere ARGS walk tests/tools/blank.xml RC 5 STDERR blank.err)
+xmlif_case(error_syntax_no_reason ARGS format - STDIN ${xmlif_scratch}/deep.xml RC 5 STDERR deep-stdin.err)
 xmlif_case(error_usage ARGS build --to disk RC 2 STDERR usage-build.err)
+
+# Standard input is read exactly as the same bytes in a file, by every command
+# and both loaders: UTF-16 here, which the buffer loaders cannot take.
+xmlif_case(utf16_walk_file ARGS walk ${xmlif_scratch}/greeting-utf16.xml STDOUT walk-greeting.txt)
+xmlif_case(utf16_walk_stdin ARGS walk - STDIN ${xmlif_scratch}/greeting-utf16.xml STDOUT walk-greeting.txt)
+xmlif_case(utf16_walk_stream_stdin ARGS walk --stream - STDIN ${xmlif_scratch}/greeting-utf16.xml
+  STDOUT walk-greeting-stream.txt)
+xmlif_case(utf16_children_stdin ARGS children - STDIN ${xmlif_scratch}/greeting-utf16.xml
+  STDOUT children-greeting.txt)
+xmlif_case(utf16_stats_stdin ARGS stats - STDIN ${xmlif_scratch}/greeting-utf16.xml
+  STDOUT stats-greeting.txt MASK "[0-9]+[.][0-9]+")
+xmlif_case(utf16_format_stdin ARGS format - STDIN ${xmlif_scratch}/greeting-utf16.xml STDOUT format-greeting.xml)
+xmlif_case(utf16_error_stdin ARGS walk - STDIN ${xmlif_scratch}/bad-name-utf16.xml RC 5 STDERR bad-name-stdin.err)
+xmlif_case(utf16_error_stream_stdin ARGS walk --stream - STDIN ${xmlif_scratch}/bad-name-utf16.xml RC 5
+  STDOUT bad-name-stream.txt STDERR bad-name-stdin.err)
+
+add_test(NAME xmlif_inputs COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_CURRENT_SOURCE_DIR}/tools
+  -DTARGET=${xmlif_scratch} -P ${CMAKE_CURRENT_SOURCE_DIR}/tools/make_inputs.cmake)
+set_tests_properties(xmlif_inputs PROPERTIES FIXTURES_SETUP xmlif_inputs)
+set_tests_properties(xmlif_error_syntax_no_reason xmlif_utf16_walk_file xmlif_utf16_walk_stdin
+  xmlif_utf16_walk_stream_stdin xmlif_utf16_children_stdin xmlif_utf16_stats_stdin xmlif_utf16_format_stdin
+  xmlif_utf16_error_stdin xmlif_utf16_error_stream_stdin PROPERTIES FIXTURES_REQUIRED xmlif_inputs)
 
 # The check itself must reject what is not JSON.
 add_test(NAME xmlif_jsonl_check_rejects COMMAND ${CMAKE_COMMAND}

@@ -1,6 +1,7 @@
 # Runs xmlif once as a process and checks what it did: exit status, standard
 # output, standard error (empty unless an expected file is given), a file it
-# wrote, and optionally that every output line is a JSON object.
+# wrote, optionally that every output line is a JSON object, and that it left
+# nothing in its temporary directory, a private one under SCRATCH.
 #   TOOL ARGS (separated by |) WORKDIR RC SCRATCH  and optional
 #   STDIN STDOUT STDERR OUTPUT EXPECT_OUTPUT MASK (regex, matches become #) JSON
 # With only JSON_LINES=file it checks that file's lines and nothing else.
@@ -35,12 +36,17 @@ if(NOT STDIN)
 endif()
 set(out ${SCRATCH}.stdout)
 set(err ${SCRATCH}.stderr)
+set(temporary ${SCRATCH}.tmp)
 if(OUTPUT)
   file(REMOVE ${OUTPUT})
 endif()
+file(REMOVE_RECURSE ${temporary})
+file(MAKE_DIRECTORY ${temporary})
+set(ENV{TMPDIR} ${temporary})
 execute_process(COMMAND ${TOOL} ${args}
   WORKING_DIRECTORY ${WORKDIR} INPUT_FILE ${STDIN} OUTPUT_FILE ${out} ERROR_FILE ${err}
   RESULT_VARIABLE rc)
+file(GLOB left_behind ${temporary}/*)
 
 function(expect_same actual expected what)
   file(READ ${actual} got)
@@ -73,4 +79,7 @@ if(OUTPUT)
 endif()
 if(JSON)
   expect_json_lines(${out})
+endif()
+if(left_behind)
+  message(FATAL_ERROR "left in its temporary directory: ${left_behind}")
 endif()

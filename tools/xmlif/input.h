@@ -1,5 +1,5 @@
 /* Opens the document a subcommand works on: a file, or "-" for standard input
- * (read whole, then given to the library's buffer loaders). */
+ * (copied whole to a temporary file, which the file loaders read). */
 #ifndef XMLIF_INPUT_H
 #define XMLIF_INPUT_H
 

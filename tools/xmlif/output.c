@@ -2,7 +2,6 @@
 #include "output.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include "diagnostics.h"
 #include "exit_codes.h"
 #include "gen_qtxmlif.h"
+#include "temp_file.h"
 
 static bool toStandardOutput(const char *path)
 {
@@ -18,14 +18,9 @@ static bool toStandardOutput(const char *path)
 
 bool output_temp_file(char *path, size_t size)
 {
-    const char *directory = getenv("TMPDIR");
-    if (!directory || !*directory)
-        directory = "/tmp";
-    int fd = -1;
-    if ((size_t)snprintf(path, size, "%s/xmlif-XXXXXX", directory) < size)
-        fd = mkstemp(path);
+    int fd = temp_file_create(path, size);
     if (fd < 0) {
-        diag_error(EXIT_OUTPUT, "cannot create a temporary file in %s", directory);
+        diag_error(EXIT_OUTPUT, "cannot create a temporary file in %s", temp_directory());
         return false;
     }
     close(fd);
