@@ -53,7 +53,13 @@ xmlif_case(walk_dom_json ARGS walk --json samples/library.xml STDOUT walk-librar
 xmlif_case(walk_stream_json ARGS walk --stream --json samples/catalog.xml STDOUT walk-catalog-stream.jsonl JSON)
 xmlif_case(walk_dom_start ARGS walk --start book samples/library.xml STDOUT walk-library-start.txt)
 xmlif_case(walk_stream_start ARGS walk --stream --start book samples/library.xml STDOUT walk-library-start-stream.txt)
+# The note names the node a DOM walk stopped at, also when the walk began at
+# --start and stopped before its first event.
 xmlif_case(walk_dom_comment ARGS walk samples/catalog.xml STDOUT walk-catalog.txt STDERR walk-catalog.err)
+xmlif_case(walk_dom_entity ARGS walk tests/tools/stop-entity.xml
+  STDOUT walk-stop-entity.txt STDERR walk-stop-entity.err)
+xmlif_case(walk_dom_instruction ARGS walk --start c tests/tools/stop-instruction.xml
+  STDERR walk-stop-instruction.err)
 xmlif_case(walk_start_missing ARGS walk --stream --start dvd samples/library.xml RC 6 STDERR walk-start-missing.err)
 xmlif_case(walk_start_comment ARGS walk --start book samples/catalog.xml RC 6 STDERR walk-start-comment.err)
 

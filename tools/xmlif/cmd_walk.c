@@ -24,8 +24,8 @@ static const char help[] =
     "                end), \"name\", \"value\", and \"depth\" as the library counts\n"
     "                it (document element: 0 in a DOM walk, 2 in a stream walk)\n"
     "\n"
-    "A DOM walk ends at the first comment or processing instruction it meets;\n"
-    "a note on standard error says so.\n";
+    "A DOM walk ends at the first comment, processing instruction or entity\n"
+    "reference it meets; a note on standard error names it.\n";
 
 int cmd_walk(int argc, char **argv)
 {
