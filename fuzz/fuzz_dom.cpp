@@ -1,9 +1,14 @@
 // DOM documents from arbitrary bytes: load, walk every entity, iterate the
 // children and look them up by name, query attributes and texts, save, and load
-// what was saved, which must give the same entities again.
+// what was saved. A document that is well-formed XML with namespaces must load
+// again with the same entities, except that a save writes U+FFFD for each
+// character XML cannot carry. One that only Qt's lenient DOM parser reads
+// (undeclared prefixes, doubled colons) has names that Qt's save cannot spell,
+// so its saved form is not held to that.
 #include "fuzz_support.h"
 
 #include <QString>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <set>
@@ -79,6 +84,29 @@ void sortAttributeRuns(std::vector<Event>& events)
         std::sort(run, runEnd);
         run = runEnd;
     }
+}
+
+// What a save makes of a name or value: control characters other than tab,
+// line feed and carriage return, and U+FFFE and U+FFFF become U+FFFD.
+std::string asSaved(const std::string& text)
+{
+    QString characters = QString::fromUtf8(text.data(), int(text.size()));
+    for (QChar& c : characters) {
+        const ushort u = c.unicode();
+        if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r') || u == 0xFFFE || u == 0xFFFF)
+            c = QChar::ReplacementCharacter;
+    }
+    return characters.toUtf8().toStdString();
+}
+
+std::vector<Event> asSaved(std::vector<Event> events)
+{
+    for (Event& event : events) {
+        event.name = asSaved(event.name);
+        event.value = asSaved(event.value);
+    }
+    sortAttributeRuns(events);
+    return events;
 }
 
 std::vector<Event> walkEntities(int id, Names& names)
@@ -177,6 +205,14 @@ void queryDocument(int id)
     fuzz::require(code == GEN__QTXMLIF_OK, "document to string", code);
 }
 
+bool isNamespaceWellFormed(const std::string& text)
+{
+    QXmlStreamReader reader(QByteArray::fromRawData(text.data(), int(text.size())));
+    while (!reader.atEnd())
+        reader.readNext();
+    return !reader.hasError();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -202,12 +238,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     code = gen__qtxmlif_save(id, saved.c_str());
     fuzz::require(code == GEN__QTXMLIF_OK, "save", code);
     fuzz::require(gen__qtxmlif_del_document(id) == GEN__QTXMLIF_OK, "delete");
+    if (!isNamespaceWellFormed(buffer.c_str())) {
+        fuzz::requireNoDocuments();
+        return 0;
+    }
 
     int reloadedId = -1;
     code = gen__qtxmlif_load(saved.c_str(), &reloadedId);
     fuzz::require(code == GEN__QTXMLIF_OK, "a saved document loads again", code);
     Names unused;
-    fuzz::require(walkEntities(reloadedId, unused) == loaded, "save and reload kept every entity");
+    const std::vector<Event> reloaded = walkEntities(reloadedId, unused);
+    fuzz::require(reloaded == asSaved(loaded), "save and reload kept every entity");
     fuzz::require(gen__qtxmlif_del_document(reloadedId) == GEN__QTXMLIF_OK, "delete the reloaded document");
     fuzz::requireNoDocuments();
     return 0;
