@@ -139,8 +139,8 @@ protected:
     uint32_t save(const QByteArray& destination, int size = 0) const
     {
         const int id = build(GetParam().second);
-        if (size > 0)
-            EXPECT_EQ(gen__qtxmlif_add_text(QByteArray(size, 'x').constData()), GEN__QTXMLIF_OK);
+        const QByteArray text(size, 'x');
+        EXPECT_TRUE(size == 0 || gen__qtxmlif_add_text(text.constData()) == GEN__QTXMLIF_OK);
         recorder_reset();
         const uint32_t status = gen__qtxmlif_save(id, destination.constData());
         EXPECT_EQ(gen__qtxmlif_del_document(id), GEN__QTXMLIF_OK);
