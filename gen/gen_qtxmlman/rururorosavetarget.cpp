@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -96,6 +97,8 @@ int RurUrOroSaveTarget::openDestination()
     // instead of holding the host. A socket refuses the same way and is
     // connected to instead.
     const int existing = ::open(destination.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (existing < 0 && errno == ENXIO)
+        holdBrokenPipeSignal();
     if (existing < 0)
         return errno == ENXIO ? connectTo(destination) : errno == ENOENT ? createBeside(nullptr) : -1;
     struct stat status;
@@ -103,6 +106,8 @@ int RurUrOroSaveTarget::openDestination()
         ::close(existing);
         return -1;
     }
+    if (S_ISFIFO(status.st_mode))
+        holdBrokenPipeSignal();
     const bool regular = S_ISREG(status.st_mode);
     if (regular && status.st_nlink == 1) {
         const int created = createBeside(&status);
@@ -168,6 +173,39 @@ bool RurUrOroSaveTarget::commit()
     return written;
 }
 
+// A FIFO or socket whose reader goes away answers a write with SIGPIPE, whose
+// default action would end the host. The signal is held for this thread while
+// we write (the write fails with EPIPE instead, and the save reports it); one we
+// caused is taken back before the mask is restored, so the host never sees it.
+void RurUrOroSaveTarget::holdBrokenPipeSignal()
+{
+    sigset_t brokenPipe;
+    sigemptyset(&brokenPipe);
+    sigaddset(&brokenPipe, SIGPIPE);
+    sigset_t pending;
+    sigpending(&pending);
+    brokenPipeWasPending = sigismember(&pending, SIGPIPE) == 1;
+    holdingBrokenPipe = ::pthread_sigmask(SIG_BLOCK, &brokenPipe, &maskBefore) == 0;
+}
+
+void RurUrOroSaveTarget::releaseBrokenPipeSignal()
+{
+    if (!holdingBrokenPipe)
+        return;
+    sigset_t brokenPipe;
+    sigemptyset(&brokenPipe);
+    sigaddset(&brokenPipe, SIGPIPE);
+    sigset_t pending;
+    sigpending(&pending);
+    if (!brokenPipeWasPending && sigismember(&pending, SIGPIPE) == 1) {
+        const timespec now = {0, 0};
+        while (::sigtimedwait(&brokenPipe, nullptr, &now) < 0 && errno == EINTR) {
+        }
+    }
+    ::pthread_sigmask(SIG_SETMASK, &maskBefore, nullptr);
+    holdingBrokenPipe = false;
+}
+
 // The file beside goes; the destination stays as it was.
 void RurUrOroSaveTarget::discard()
 {
@@ -178,4 +216,5 @@ void RurUrOroSaveTarget::discard()
     if (!beside.isEmpty())
         ::unlink(beside.constData());
     beside.clear();
+    releaseBrokenPipeSignal();
 }

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <csignal>
 
 struct stat;
 
@@ -31,10 +32,17 @@ private:
     int openDestination();
     int createBeside(const struct stat* replaced);
     void discard();
+    void holdBrokenPipeSignal();
+    void releaseBrokenPipeSignal();
 
     const QString path;
     QByteArray destination; // the path after links, encoded
     QByteArray beside;      // the new file renamed over the destination; empty when writing to it directly
     int descriptor = -1;
     QFile file;
+    // While writing to a FIFO or socket: the signal mask to restore, and whether
+    // SIGPIPE was already pending before we held it.
+    bool holdingBrokenPipe = false;
+    bool brokenPipeWasPending = false;
+    sigset_t maskBefore;
 };

@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <poll.h>
+#include <thread>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -241,6 +244,26 @@ TEST_P(WrittenDestinations, FifoWithAReaderAndListeningSocketReceiveTheBytes)
     EXPECT_EQ(kind(deaf), mode_t(S_IFSOCK));
     ::close(server);
     ::close(unheard);
+}
+
+// A reader that leaves in the middle of a save fails it with message 194; the
+// broken pipe is no signal to the host, whose process would end by it.
+TEST_P(WrittenDestinations, AReaderLeavingMidwayFailsTheSaveWithoutSignallingTheHost)
+{
+    const QByteArray fifo = path("fifo");
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::thread leaving([reader] {
+        pollfd first = {reader, POLLIN, 0};
+        ::poll(&first, 1, -1);
+        ::close(reader);
+    });
+    EXPECT_EQ(save(fifo, 1 << 20), GEN__QTXMLIF_E_SAVE_FAILED);
+    leaving.join();
+    EXPECT_EQ(testsupport::records(), saveFailed(fifo));
+    sigset_t pending;
+    ::sigpending(&pending);
+    EXPECT_EQ(::sigismember(&pending, SIGPIPE), 0);
 }
 
 // A save that runs out of space leaves the file it would replace byte for byte as
