@@ -35,6 +35,17 @@ typedef struct gen__qtxmlif_qstring gen__qtxmlif_qstring; /* a QString, opaque t
 #define GEN__QTXMLIF_E_SAVE_FAILED 14607u     /* target not writable or save failed */
 #define GEN__QTXMLIF_END_OF_DOCUMENT 14608u   /* a walk has no further entity */
 
+/* A flag passed by value: any non-zero byte means true. Hosts see a bool; the
+ * library reads the same byte as an unsigned char, because a host whose bool is
+ * a plain byte may pass 2 or 255, and a C++ bool holding such a byte may be
+ * taken for 0 or 1 before it is ever tested. Both travel as one byte in a
+ * register on every platform we build for. */
+#if defined(RURUROR_BUILD)
+#define RURUROR_FLAG unsigned char
+#else
+#define RURUROR_FLAG bool
+#endif
+
 /* Entity types reported by gen__qtxmlif_get_next_entity (-1: none). */
 #define XML_ETYPE_ELEMENT 1
 #define XML_ETYPE_ATTR 2
@@ -48,10 +59,9 @@ typedef struct gen__qtxmlif_qstring gen__qtxmlif_qstring; /* a QString, opaque t
  * byte-order mark) load like their UTF-8 twins. */
 RURUROR_API uint32_t gen__qtxmlif_load(const char *file_path, int *doc_id);
 RURUROR_API uint32_t gen__qtxmlif_load_incremental(const char *file_path, int *doc_id);
-/* `buff` is copied up to its NUL; the caller keeps it. Any non-zero `no_case`
- * byte means true. */
-RURUROR_API uint32_t gen__qtxmlif_load_buff(const char *buff, int *doc_id, bool no_case);
-RURUROR_API uint32_t gen__qtxmlif_load_buff_incremental(const char *buff, int *doc_id, bool no_case);
+/* `buff` is copied up to its NUL; the caller keeps it. */
+RURUROR_API uint32_t gen__qtxmlif_load_buff(const char *buff, int *doc_id, RURUROR_FLAG no_case);
+RURUROR_API uint32_t gen__qtxmlif_load_buff_incremental(const char *buff, int *doc_id, RURUROR_FLAG no_case);
 
 /* ---- Creation, selection, saving and removal ------------------------------
  * A null root name gives a document element named "root". The new document
@@ -122,7 +132,7 @@ RURUROR_API uint32_t gen__qtxmlif_get_named_attribute(int doc_id, void *node_ptr
 RURUROR_API uint32_t gen__qtxmlif_get_named_attribute_nocase(int doc_id, void *node_ptr, const char *attr_name,
                                                              char **attr_value, bool *found);
 RURUROR_API uint32_t gen__qtxmlif_get_named_attribute1(int doc_id, void *node_ptr, const char *attr_name,
-                                                       bool no_case, char **attr_value, bool *found);
+                                                       RURUROR_FLAG no_case, char **attr_value, bool *found);
 RURUROR_API uint32_t gen__qtxmlif_get_attribute_count(int doc_id, void *node_ptr, int *count);
 /* `*text` is null for an empty text. `text` is required like `node_ptr`: a null
  * or implausible one gets the report "((ullong)(text) > 1000)" and

@@ -13,7 +13,6 @@
 
 #include <QString>
 #include <cstdint>
-#include <cstring>
 
 namespace boundary {
 
@@ -36,14 +35,21 @@ inline void set(T* target, V value)
         *target = static_cast<T>(value);
 }
 
-// A one-byte flag: any non-zero byte counts as true, also one that a caller
-// declaring the flag as a plain char passed with a value above 1.
-inline bool flag(bool byte)
+// A flag argument becomes a real bool here and nowhere later: any non-zero
+// byte counts as true, also 2 or 255 from a host whose bool is a plain byte.
+inline bool flag(RURUROR_FLAG byte)
 {
-    unsigned char raw;
-    std::memcpy(&raw, &byte, 1);
-    return raw != 0;
+    return byte != 0;
 }
+
+// Marks the definition of an exported function that takes a flag. Hosts call it
+// through a bool prototype on purpose; Clang's function sanitizer would report
+// each such call made through a function pointer.
+#if defined(__clang__)
+#define RURUROR_TAKES_FLAG __attribute__((no_sanitize("function")))
+#else
+#define RURUROR_TAKES_FLAG
+#endif
 
 inline QtXmlManager& manager()
 {

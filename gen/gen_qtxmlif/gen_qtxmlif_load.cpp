@@ -106,12 +106,12 @@ uint32_t gen__qtxmlif_load_incremental(const char* file_path, int* doc_id)
     return RURUROR_TRACE_FAILURE(loadFile(file_path, doc_id, true));
 }
 
-uint32_t gen__qtxmlif_load_buff(const char* buff, int* doc_id, bool no_case)
+RURUROR_TAKES_FLAG uint32_t gen__qtxmlif_load_buff(const char* buff, int* doc_id, RURUROR_FLAG no_case)
 {
     return RURUROR_TRACE_FAILURE(loadBuffer(buff, doc_id, boundary::flag(no_case), false));
 }
 
-uint32_t gen__qtxmlif_load_buff_incremental(const char* buff, int* doc_id, bool no_case)
+RURUROR_TAKES_FLAG uint32_t gen__qtxmlif_load_buff_incremental(const char* buff, int* doc_id, RURUROR_FLAG no_case)
 {
     return RURUROR_TRACE_FAILURE(loadBuffer(buff, doc_id, boundary::flag(no_case), true));
 }

@@ -17,8 +17,8 @@ uint32_t gen__qtxmlif_get_named_attribute_nocase(int doc_id, void* node_ptr, con
     return gen__qtxmlif_get_named_attribute1(doc_id, node_ptr, attr_name, true, attr_value, found);
 }
 
-uint32_t gen__qtxmlif_get_named_attribute1(int doc_id, void* node_ptr, const char* attr_name, bool no_case,
-                                           char** attr_value, bool* found)
+RURUROR_TAKES_FLAG uint32_t gen__qtxmlif_get_named_attribute1(int doc_id, void* node_ptr, const char* attr_name,
+                                                              RURUROR_FLAG no_case, char** attr_value, bool* found)
 try {
     if (!RURUROR_CHECK_PLAUSIBLE(node_ptr))
         return GEN__QTXMLIF_E_FAILED;

@@ -9,7 +9,14 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-extern "C" uint32_t load_buff_incremental_with_char_flag(const char* buff, int* doc_id, unsigned char flag);
+// The interface as a host sees it that declares its flags as a plain byte
+// (test_load_char_flag.c).
+extern "C" {
+uint32_t load_buff_with_char_flag(const char* buff, int* doc_id, unsigned char flag);
+uint32_t load_buff_incremental_with_char_flag(const char* buff, int* doc_id, unsigned char flag);
+uint32_t get_named_attribute1_with_char_flag(int doc_id, void* node_ptr, const char* attr_name, unsigned char flag,
+                                             char** attr_value, bool* found);
+}
 
 namespace {
 
@@ -88,7 +95,7 @@ TEST_F(Documents, IdOutParameterIsWrittenOnlyAbove1000)
 // leaves none, and then a building call checks its string before that.
 TEST_F(Documents, IdsWorkingDocumentBuildingAndSaving)
 {
-    int dom = -1, writer = -1, buffer = -1, reader = -1, loaded = -1, flagged = -1, number = 0;
+    int dom = -1, writer = -1, buffer = -1, reader = -1, loaded = -1, number = 0;
     const std::string path = scratch.path("saved ž.xml").toStdString();
     const std::string fifo = scratch.path("pipe").toStdString();
     const std::string full = scratch.path("full").toStdString();
@@ -144,13 +151,41 @@ TEST_F(Documents, IdsWorkingDocumentBuildingAndSaving)
         {[] { return uint32_t(gen__qtxmlif_document_exist(-1)); }, 0, "(doc_id >= 0) @documents | sound"},
         {[&] { return uint32_t(gen__qtxmlif_document_exist(reader)); }, 0, ""},
         {[&] { return gen__qtxmlif_del_document(loaded); }, 0, ""},
-        // A legacy host may declare the flag as a char and pass any non-zero byte.
-        {[&] { return load_buff_incremental_with_char_flag("<Item/>", &flagged, 2); }, 0, ""},
-        {[&] { return gen__qtxmlif_begin_traversion(flagged, "item", nullptr); }, 0, ""},
     });
     alarm(0);
-    for (int docID : {flagged, buffer, writer, dom})
+    for (int docID : {buffer, writer, dom})
         EXPECT_EQ(gen__qtxmlif_del_document(docID), GEN__QTXMLIF_OK);
+}
+
+// Every flag taken by value: 0 is false, and any other byte is true, also one
+// that no C++ bool can hold. The DOM load has no use for its flag but must
+// accept such a byte all the same.
+TEST_F(Documents, EveryNonZeroFlagByteMeansTrue)
+{
+    for (const unsigned char flag : {0, 1, 2, 255}) {
+        SCOPED_TRACE("flag " + std::to_string(flag));
+        const bool noCase = flag != 0;
+        int reader = -1, dom = -1;
+        ASSERT_EQ(load_buff_incremental_with_char_flag("<r><Item/></r>", &reader, flag), GEN__QTXMLIF_OK);
+        ASSERT_EQ(load_buff_with_char_flag("<r Key='v'/>", &dom, flag), GEN__QTXMLIF_OK);
+
+        void* start = nullptr;
+        EXPECT_EQ(gen__qtxmlif_begin_traversion(reader, "ITEM", &start),
+                  noCase ? GEN__QTXMLIF_OK : GEN__QTXMLIF_E_FAILED);
+        EXPECT_EQ(start != nullptr, noCase);
+        gen__qtxmlif_delete_node(&start);
+
+        char* value = nullptr;
+        bool found = !noCase;
+        ASSERT_EQ(gen__qtxmlif_begin_traversion(dom, nullptr, &start), GEN__QTXMLIF_OK);
+        EXPECT_EQ(get_named_attribute1_with_char_flag(dom, start, "KEY", flag, &value, &found), GEN__QTXMLIF_OK);
+        EXPECT_EQ(found, noCase);
+        EXPECT_EQ(take(value), noCase ? "v" : "<null>");
+
+        EXPECT_EQ(gen__qtxmlif_end_traversion(dom), GEN__QTXMLIF_OK);
+        EXPECT_EQ(gen__qtxmlif_del_document(dom), GEN__QTXMLIF_OK);
+        EXPECT_EQ(gen__qtxmlif_del_document(reader), GEN__QTXMLIF_OK);
+    }
 }
 
 } // namespace
