@@ -1,6 +1,7 @@
 // Loading: a file or a caller's buffer becomes a new document, parsed whole (DOM)
 // or pulled token by token later (incremental reader).
 #include "boundary.h"
+#include "rururoroxmlcodeunits.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -38,6 +39,34 @@ std::unique_ptr<QFile> openForReading(const QFileInfo& info)
     return file;
 }
 
+// The DOM parser keeps carriage returns in text, so a file read without text
+// mode loses them here instead, as code units of its own width: the parser then
+// sees what text mode gives any other file. The stream reader folds line ends
+// itself and keeps reading the file as it goes.
+std::unique_ptr<QIODevice> withoutCarriageReturns(std::unique_ptr<QFile> file)
+{
+    if (file->isTextModeEnabled())
+        return file;
+    const QByteArray bytes = file->readAll();
+    const XmlCodeUnits units = detectXmlCodeUnits(bytes.constData(), bytes.size());
+    const int lowByte = units.bigEndian ? units.width - 1 : 0;
+    const auto isCarriageReturn = [&](const char* unit) {
+        for (int i = 0; i < units.width; ++i)
+            if (unit[i] != (i == lowByte ? '\r' : '\0'))
+                return false;
+        return true;
+    };
+    auto kept = std::make_unique<QBuffer>();
+    kept->buffer().reserve(bytes.size());
+    int at = 0;
+    for (; at + units.width <= bytes.size(); at += units.width)
+        if (!isCarriageReturn(bytes.constData() + at))
+            kept->buffer().append(bytes.constData() + at, units.width);
+    kept->buffer().append(bytes.constData() + at, bytes.size() - at);
+    kept->open(QIODevice::ReadOnly);
+    return kept;
+}
+
 std::uint32_t loadFile(const char* file_path, int* doc_id, bool incremental)
 try {
     if (!RURUROR_CHECK_NOT_EMPTY(file_path))
@@ -49,11 +78,12 @@ try {
         RURUROR_LOG_ERROR(64, "Unable to find document: %s", file_path);
         return GEN__QTXMLIF_E_NO_DOCUMENT;
     }
-    std::unique_ptr<QFile> file = openForReading(info);
-    if (!file) {
+    std::unique_ptr<QFile> opened = openForReading(info);
+    if (!opened) {
         RURUROR_LOG_ERROR(71, "Unable to open document: %s", file_path);
         return GEN__QTXMLIF_E_OPEN_FAILED;
     }
+    std::unique_ptr<QIODevice> file = incremental ? std::move(opened) : withoutCarriageReturns(std::move(opened));
 
     int docID = -1;
     int errorLine = 0;
