@@ -1,2 +1,2 @@
 add_executable(bench_dom bench_dom.cpp)
-target_link_libraries(bench_dom PRIVATE rururoro_dom rururoro_documents)
+target_link_libraries(bench_dom PRIVATE rururoro_internal)

@@ -1,2 +1,2 @@
 add_executable(bench_reader bench_reader.cpp)
-target_link_libraries(bench_reader PRIVATE rururoro_reader rururoro_documents)
+target_link_libraries(bench_reader PRIVATE rururoro_internal)

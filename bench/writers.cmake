@@ -1,2 +1,2 @@
 add_executable(bench_writers bench_writers.cpp)
-target_link_libraries(bench_writers PRIVATE rururoro_writers rururoro_documents)
+target_link_libraries(bench_writers PRIVATE rururoro_internal)

@@ -1,3 +1,2 @@
 rururoro_unit_test(test_dom
-  SOURCES dom/test_dom.cpp dom/test_dom_hostile.cpp
-  LINK rururoro_dom rururoro_documents)
+  SOURCES dom/test_dom.cpp dom/test_dom_hostile.cpp)

@@ -1,6 +1,5 @@
 rururoro_unit_test(test_documents
-  SOURCES foundation/test_documents.cpp
-  LINK rururoro_documents)
+  SOURCES foundation/test_documents.cpp)
 
 rururoro_host_test(test_interposition SOURCES foundation/test_interposition.c)
 add_test(NAME interposition COMMAND test_interposition)

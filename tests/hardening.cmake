@@ -2,7 +2,7 @@
 # in odd encodings, paths that are not plain files; then stress, a slow walk of a
 # 3 GiB file, and leak checks under valgrind. Big inputs are generated into scratch directories at test time.
 set(hardening_support boundary/test_load_support.cpp)
-set(hardening_includes ${CMAKE_CURRENT_SOURCE_DIR}/boundary ${PROJECT_SOURCE_DIR}/gen/gen_qtxmlman)
+set(hardening_includes ${CMAKE_CURRENT_SOURCE_DIR}/boundary ${PROJECT_SOURCE_DIR}/gen/gen_qtxmlman/input)
 
 rururoro_host_test(test_hardening
   SOURCES hardening/test_text.cpp hardening/test_sizes.cpp hardening/test_paths.cpp hardening/test_fuzz_findings.cpp

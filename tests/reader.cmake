@@ -1,3 +1,2 @@
 rururoro_unit_test(test_reader
-  SOURCES reader/test_reader.cpp
-  LINK rururoro_reader rururoro_documents)
+  SOURCES reader/test_reader.cpp)

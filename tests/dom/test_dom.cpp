@@ -1,7 +1,7 @@
 // The DOM document: saving and serialising, loading, the walk and its queries,
 // and building.
 #include "domtest.h"
-#include "rururorospareentities.h"
+#include "genqtdomspeedcaches.h"
 
 namespace {
 
@@ -277,7 +277,7 @@ TEST(DomBuilding, EveryOperationFailsAfterBeginTraversion)
     EXPECT_FALSE(document.addAttribute(QStringLiteral("k"), QStringLiteral("v"), id));
     EXPECT_FALSE(document.addText(QStringLiteral("t"), id));
     qInstallMessageHandler(previous);
-    const QString where = QStringLiteral("0 Error gen/gen_qtxmlman/genqtdombuilding.cpp GenQtDomDocument::");
+    const QString where = QStringLiteral("0 Error gen/gen_qtxmlman/dom/genqtdombuilding.cpp GenQtDomDocument::");
     EXPECT_EQ(messages, QStringList({where + QStringLiteral("addAttribute"), where + QStringLiteral("addText")}));
     EXPECT_EQ(document.documentToString(-1), QStringLiteral("<r/>"));
 }

@@ -1,7 +1,7 @@
 // Position helpers shared by the DOM document's walk, queries and building.
 #pragma once
 
-#include "rururorodoc.h"
+#include "genqtdomspeedcaches.h"
 
 #include <utility>
 

@@ -1,7 +1,5 @@
 #include "rururorodoc.h"
 
-#include "rururorospareentities.h"
-
 #include <set>
 
 void LiveCounter::fail() const
@@ -70,14 +68,6 @@ RurUrOroEntity::RurUrOroEntity(QXmlStreamReader* streamReader, const QString& na
 RurUrOroEntity::~RurUrOroEntity() noexcept(false)
 {
     counter().lower();
-}
-
-void releaseEntity(RurUrOroEntity* entity)
-{
-    if (!entity || SpareDomEntities::keep(entity))
-        return;
-    delete entity->domNode;
-    delete entity;
 }
 
 VDomNode& VDomNode::operator=(const VDomNode& other)

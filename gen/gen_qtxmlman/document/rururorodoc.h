@@ -10,7 +10,6 @@
 #include <QString>
 
 #include <cstddef>
-#include <sanitizer/asan_interface.h> // poisoning macros; no-ops in builds without ASan
 
 class QIODevice;
 class QXmlStreamReader;
@@ -35,43 +34,6 @@ private:
 
     quint32 count = 0;
     const char* faultText;
-};
-
-// A DOM walk makes and drops a position record for every element, and entities and
-// their records whenever callers hold on to what it hands out; the heap's own
-// bookkeeping cost about a third of that. Freed blocks of one size are kept here
-// for the next object instead. The cache is small and bounded, so a caller holding
-// many objects gives memory back to the heap on release; an object never released
-// is an ordinary lost heap block to leak checkers, while cached blocks stay
-// reachable from the array; a cached block is poisoned, so ASan still catches use
-// after release. Blocks come from the global operator new, so any copy of this
-// cache may recycle or free any block of its size. Callers use the library from
-// one thread at a time: no lock.
-template <std::size_t BlockSize>
-class RecycledBlocks {
-public:
-    static void* take(std::size_t size)
-    {
-        if (size != BlockSize || count == 0)
-            return ::operator new(size);
-        void* block = cached[--count];
-        ASAN_UNPOISON_MEMORY_REGION(block, BlockSize);
-        return block;
-    }
-    static void give(void* block, std::size_t size)
-    {
-        if (size != BlockSize || count == limit) {
-            ::operator delete(block);
-            return;
-        }
-        ASAN_POISON_MEMORY_REGION(block, BlockSize);
-        cached[count++] = block;
-    }
-
-private:
-    static constexpr int limit = 64;
-    static inline void* cached[limit] = {};
-    static inline int count = 0;
 };
 
 class RurUrOroDocInterface {
@@ -106,12 +68,10 @@ public:
     RurUrOroEntity& operator=(const RurUrOroEntity&) = delete;
     // Releases the name only; the position record and the stream reader are not owned.
     virtual ~RurUrOroEntity() noexcept(false);
-    // Derived classes have other sizes and go to the heap directly.
-    static void* operator new(std::size_t size) { return RecycledBlocks<sizeof(RurUrOroEntity)>::take(size); }
-    static void operator delete(void* memory, std::size_t size)
-    {
-        RecycledBlocks<sizeof(RurUrOroEntity)>::give(memory, size);
-    }
+    // Served by the DOM walk's block cache (dom/genqtdomspeedcaches.cpp);
+    // derived classes have other sizes and go to the heap directly.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* memory, std::size_t size);
 
     static LiveCounter& counter()
     {
@@ -125,7 +85,8 @@ public:
     bool traversionComplete = false;
 };
 
-// Releases a caller-owned entity together with its own position record.
+// Releases a caller-owned entity together with its own position record; the
+// DOM walk may keep it for its next event (dom/genqtdomspeedcaches.cpp).
 void releaseEntity(RurUrOroEntity* entity);
 
 // One traversal position in a DOM tree.
@@ -139,11 +100,9 @@ struct VDomNode {
     {
     }
     virtual ~VDomNode() = default;
-    static void* operator new(std::size_t size) { return RecycledBlocks<sizeof(VDomNode)>::take(size); }
-    static void operator delete(void* memory, std::size_t size)
-    {
-        RecycledBlocks<sizeof(VDomNode)>::give(memory, size);
-    }
+    // Served by the DOM walk's block cache, as the entity's.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* memory, std::size_t size);
 
     // Copies everything but `complete`, which stays as it was.
     VDomNode& operator=(const VDomNode& other);

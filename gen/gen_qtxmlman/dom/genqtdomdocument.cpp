@@ -1,7 +1,7 @@
 #include "genqtdomdocument.h"
 
 #include "genqtdomposition.h"
-#include "rururorospareentities.h"
+#include "genqtdomspeedcaches.h"
 
 #include <QIODevice>
 #include <QTextStream>
