@@ -1,2 +1,0 @@
-rururoro_unit_test(test_dom
-  SOURCES dom/test_dom.cpp dom/test_dom_hostile.cpp)

@@ -1,2 +1,0 @@
-rururoro_unit_test(test_reader
-  SOURCES reader/test_reader.cpp)
