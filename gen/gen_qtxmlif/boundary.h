@@ -9,6 +9,7 @@
 
 #include "gen_qtxmlif.h"
 #include "qtxmlmanager.h"
+#include "rururoro_message_keys.h"
 #include "ruziradavod.h"
 
 #include <QString>
@@ -112,15 +113,19 @@ void absorbException(const char* file, int line) noexcept;
 #define RURUROR_CHECK_PLAUSIBLE(arg) RURUROR_CHECK(::boundary::plausible(arg), RURUROR_PLAUSIBLE_TEXT(arg))
 
 // A runtime failure logged with level "ERROR" and a message key as the format;
-// the placeholders of `text` are filled from the further arguments.
-#define RURUROR_MESSAGE_KEY(number, text) "@$@#gen_qtxmlif@$@#GENERAL@$@#" #number "@$@#" text
-#define RURUROR_LOG_ERROR(number, text, ...) gen__log_write("ERROR", RURUROR_MESSAGE_KEY(number, text), __VA_ARGS__)
+// the placeholders of `text` are filled from the further arguments. `key` is a
+// name from rururoro_message_keys.h; the format spells its number.
+#define RURUROR_STRINGIZE(literal) #literal
+#define RURUROR_MESSAGE_KEY(key, text) "@$@#gen_qtxmlif@$@#GENERAL@$@#" RURUROR_STRINGIZE(key) "@$@#" text
+// Using `key` as a value too stops a misspelt name from being logged as text.
+#define RURUROR_LOG_ERROR(key, text, ...)                                                                              \
+    (static_cast<void>(key), gen__log_write("ERROR", RURUROR_MESSAGE_KEY(key, text), __VA_ARGS__))
 
 // The common document check: true when `docID` is registered; otherwise the
-// not-found message with the site's key number has been logged.
-#define RURUROR_DOCUMENT_FOUND(number, docID)                                                                          \
+// not-found message with the site's key has been logged.
+#define RURUROR_DOCUMENT_FOUND(key, docID)                                                                             \
     (::boundary::manager().documentExist(docID) ||                                                                    \
-     (RURUROR_LOG_ERROR(number, "XML document ID %d not found", static_cast<int>(docID)), false))
+     (RURUROR_LOG_ERROR(key, "XML document ID %d not found", static_cast<int>(docID)), false))
 
 #define RURUROR_SET_STRING(target, text) ::boundary::setString((target), (text), __FILE__, __LINE__)
 #define RURUROR_TRACE_FAILURE(status) ::boundary::traceFailure((status), __FILE__, __LINE__)

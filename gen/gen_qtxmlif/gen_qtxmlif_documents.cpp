@@ -76,16 +76,16 @@ RURUROR_CATCH_ALL(false)
 
 uint32_t gen__qtxmlif_save(int doc_id, const char* file_path)
 try {
-    if (!RURUROR_DOCUMENT_FOUND(183, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_SAVE_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
     const char* shownPath = file_path ? file_path : "";
     RurUrOroSaveTarget target(boundary::fromPath(file_path));
     if (!target.open()) {
-        RURUROR_LOG_ERROR(188, "Unable to open file for saving : %s", shownPath);
+        RURUROR_LOG_ERROR(RURUROR_KEY_SAVE_FILE_NOT_OPENED, "Unable to open file for saving : %s", shownPath);
         return GEN__QTXMLIF_E_SAVE_FAILED;
     }
     if (!boundary::manager().save(target.device(), doc_id) || !target.commit()) {
-        RURUROR_LOG_ERROR(194, "error saving XML document: %s", shownPath);
+        RURUROR_LOG_ERROR(RURUROR_KEY_SAVE_FAILED, "error saving XML document: %s", shownPath);
         return GEN__QTXMLIF_E_SAVE_FAILED;
     }
     return GEN__QTXMLIF_OK;
@@ -103,7 +103,7 @@ try {
         return GEN__QTXMLIF_E_FAILED;
     *buf_p = nullptr;
     *buf_len_p = 0;
-    if (!RURUROR_DOCUMENT_FOUND(219, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_BUFFER_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
     bytesToEncrypt = boundary::manager().documentToByteArray(doc_id);
     *buf_p = bytesToEncrypt.data();
@@ -118,7 +118,7 @@ uint32_t gen__qtxmlif_doc_to_string(int doc_id, QString* qstring_ptr)
 try {
     if (!RURUROR_CHECK_PLAUSIBLE(qstring_ptr))
         return GEN__QTXMLIF_E_FAILED;
-    if (!RURUROR_DOCUMENT_FOUND(891, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_DOC_TO_STRING_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
     *qstring_ptr = boundary::manager().documentToString(doc_id);
     return GEN__QTXMLIF_OK;
@@ -128,7 +128,7 @@ RURUROR_CATCH_ALL(GEN__QTXMLIF_E_FAILED)
 uint32_t gen__qtxmlif_top_level_nodes_count(int doc_id, void* entity, int* count)
 try {
     boundary::set(count, 0);
-    if (!RURUROR_DOCUMENT_FOUND(913, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_TOP_LEVEL_COUNT_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
     boundary::set(count, boundary::manager().topLevelNodesCount(boundary::entityOrNull(entity), doc_id));
     return GEN__QTXMLIF_OK;

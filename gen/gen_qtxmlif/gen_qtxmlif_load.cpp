@@ -75,12 +75,12 @@ try {
 
     const QFileInfo info(boundary::fromPath(file_path));
     if (!info.exists()) {
-        RURUROR_LOG_ERROR(64, "Unable to find document: %s", file_path);
+        RURUROR_LOG_ERROR(RURUROR_KEY_FILE_NOT_FOUND, "Unable to find document: %s", file_path);
         return GEN__QTXMLIF_E_NO_DOCUMENT;
     }
     std::unique_ptr<QFile> opened = openForReading(info);
     if (!opened) {
-        RURUROR_LOG_ERROR(71, "Unable to open document: %s", file_path);
+        RURUROR_LOG_ERROR(RURUROR_KEY_FILE_NOT_OPENED, "Unable to open document: %s", file_path);
         return GEN__QTXMLIF_E_OPEN_FAILED;
     }
     std::unique_ptr<QIODevice> file = incremental ? std::move(opened) : withoutCarriageReturns(std::move(opened));
@@ -93,7 +93,7 @@ try {
         boundary::set(doc_id, docID);
         return GEN__QTXMLIF_OK;
     }
-    RURUROR_LOG_ERROR(82, "XML document syntax error in file: %s\nError found in line %d, column %d.\n", file_path,
+    RURUROR_LOG_ERROR(RURUROR_KEY_SYNTAX_ERROR, "XML document syntax error in file: %s\nError found in line %d, column %d.\n", file_path,
                       errorLine, errorColumn);
     return GEN__QTXMLIF_E_SYNTAX;
 }

@@ -24,7 +24,7 @@ try {
         return GEN__QTXMLIF_E_FAILED;
     set(found, false);
     set(attr_value, nullptr);
-    if (!RURUROR_DOCUMENT_FOUND(800, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_NAMED_ATTRIBUTE_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
 
     QString value;
@@ -42,7 +42,7 @@ try {
     if (!RURUROR_CHECK(boundary::plausible(node_ptr) && boundary::plausible(count),
                        RURUROR_PLAUSIBLE_TEXT(node_ptr) " && " RURUROR_PLAUSIBLE_TEXT(count)))
         return GEN__QTXMLIF_E_FAILED;
-    if (!RURUROR_DOCUMENT_FOUND(828, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_ATTRIBUTE_COUNT_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
     *count = boundary::manager().getAttributeCount(entityOf(node_ptr), doc_id);
     return GEN__QTXMLIF_OK;
@@ -57,7 +57,7 @@ try {
     // like a missing node, reported the same way.
     if (!RURUROR_CHECK_PLAUSIBLE(text))
         return GEN__QTXMLIF_E_FAILED;
-    if (!RURUROR_DOCUMENT_FOUND(848, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_NODE_TEXT_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
 
     const QString nodeText = boundary::manager().getNodeText(entityOf(node_ptr), doc_id);
@@ -72,7 +72,7 @@ uint32_t gen__qtxmlif_get_line_number(int doc_id, int* lineNumber)
 try {
     if (!RURUROR_CHECK_PLAUSIBLE(lineNumber))
         return GEN__QTXMLIF_E_FAILED;
-    if (!RURUROR_DOCUMENT_FOUND(872, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_LINE_NUMBER_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
     *lineNumber = boundary::manager().getLineNumber(doc_id);
     return GEN__QTXMLIF_OK;
@@ -82,7 +82,7 @@ RURUROR_CATCH_ALL(GEN__QTXMLIF_E_FAILED)
 uint32_t gen__qtxmlif_characters_offset(int doc_id, int* offset)
 try {
     set(offset, 0);
-    if (!RURUROR_DOCUMENT_FOUND(934, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_CHARACTERS_OFFSET_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
     // The low 32 bits, as the caller's int can hold no more.
     set(offset, static_cast<std::uint32_t>(boundary::manager().charactersOffset(doc_id)));

@@ -54,7 +54,7 @@ int callerEntityType(int type)
 uint32_t gen__qtxmlif_begin_traversion(int doc_id, const char* node_name, void** start_node)
 try {
     set(start_node, nullptr);
-    if (!RURUROR_DOCUMENT_FOUND(450, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_BEGIN_TRAVERSION_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
     const QString name = boundary::isEmpty(node_name) ? QString() : boundary::fromLocal(node_name);
     RurUrOroEntity* start = boundary::manager().beginTraversion(name, doc_id);
@@ -85,7 +85,7 @@ try {
     set(depth, -1);
     set(is_end_element, false);
     set(entity, nullptr);
-    if (!RURUROR_DOCUMENT_FOUND(509, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_NEXT_ENTITY_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
 
     int type = 6; // no entity, until the document says otherwise
@@ -113,7 +113,7 @@ RURUROR_CATCH_ALL(GEN__QTXMLIF_E_FAILED)
 
 uint32_t gen__qtxmlif_end_traversion(int doc_id)
 try {
-    if (!RURUROR_DOCUMENT_FOUND(577, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_END_TRAVERSION_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
     boundary::manager().endTraversion(doc_id);
     return GEN__QTXMLIF_OK;
@@ -131,7 +131,7 @@ try {
     releaseHandle(child);
     set(name, nullptr);
     set(depth, -1);
-    if (!RURUROR_DOCUMENT_FOUND(668, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_NEXT_CHILD_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
 
     QString childName;
@@ -160,7 +160,7 @@ try {
     set(depth, -1);
     if (boundary::isEmpty(child_name))
         return GEN__QTXMLIF_OK;
-    if (!RURUROR_DOCUMENT_FOUND(731, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_NAMED_CHILD_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
 
     int childDepth = -1;
@@ -176,7 +176,7 @@ uint32_t gen__qtxmlif_close_existing_node(int doc_id, void* node_ptr, int depth,
 try {
     set(closed, false);
     set(new_depth, -1);
-    if (!RURUROR_DOCUMENT_FOUND(704, doc_id))
+    if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_CLOSE_NODE_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
 
     int nodeDepth = depth;

@@ -6,6 +6,7 @@
 #include "captured_log.h"
 #include "exit_codes.h"
 #include "gen_qtxmlif.h"
+#include "rururoro_message_keys.h"
 #include "stream_reason.h"
 
 static void vprint(const char *prefix, const char *format, va_list args)
@@ -56,15 +57,15 @@ static int explainDomSyntaxError(const logged_entry *entry, const char *input)
 static int explainKey(const logged_entry *entry, const char *input)
 {
     switch (entry->number) {
-    case 64:
+    case RURUROR_KEY_FILE_NOT_FOUND:
         return diag_error(EXIT_NO_FILE, "%s: no such file", entry->subject);
-    case 71:
+    case RURUROR_KEY_FILE_NOT_OPENED:
         return diag_error(EXIT_UNREADABLE, "%s: the file exists but cannot be opened for reading", entry->subject);
-    case 82:
+    case RURUROR_KEY_SYNTAX_ERROR:
         return explainDomSyntaxError(entry, input);
-    case 188:
+    case RURUROR_KEY_SAVE_FILE_NOT_OPENED:
         return diag_error(EXIT_OUTPUT, "%s: cannot be opened for writing", entry->subject);
-    case 194:
+    case RURUROR_KEY_SAVE_FAILED:
         return diag_error(EXIT_OUTPUT, "could not save the document to %s", entry->subject);
     default:
         return diag_error(EXIT_LIBRARY, "the library failed: %s", entry->text);

@@ -4,6 +4,7 @@
  * terminal behind the tool's back, and strings are plain heap copies. */
 #define _POSIX_C_SOURCE 200809L
 #include "captured_log.h"
+#include "rururoro_message_keys.h"
 #include "ruziradavod.h"
 
 #include <stdarg.h>
@@ -54,7 +55,9 @@ static const char *splitKey(const char *format, int *number)
 /* Keys whose first value is the path the caller passed. */
 static bool keyNamesPath(int number)
 {
-    return number == 64 || number == 71 || number == 82 || number == 188 || number == 194;
+    return number == RURUROR_KEY_FILE_NOT_FOUND || number == RURUROR_KEY_FILE_NOT_OPENED ||
+           number == RURUROR_KEY_SYNTAX_ERROR || number == RURUROR_KEY_SAVE_FILE_NOT_OPENED ||
+           number == RURUROR_KEY_SAVE_FAILED;
 }
 
 static void captureKey(int number, const char *text, va_list args)
@@ -67,7 +70,7 @@ static void captureKey(int number, const char *text, va_list args)
     va_end(copy);
     if (keyNamesPath(number))
         copyText(latest.subject, sizeof latest.subject, va_arg(args, const char *));
-    if (number == 82) {
+    if (number == RURUROR_KEY_SYNTAX_ERROR) {
         latest.line = va_arg(args, int);
         latest.column = va_arg(args, int);
     }
