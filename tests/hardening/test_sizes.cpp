@@ -3,7 +3,7 @@
 // refusal is followed once to what the host sees.
 #include "hostile.h"
 
-#include "genqtdomprescan.h"
+#include "rururoroinputlimits.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@ namespace {
 
 using Sizes = hostile::Test;
 
-// Refused at the first start tag past the limit, without building anything.
+// Refused at the name of the first start tag past the limit, without building anything.
 TEST_F(Sizes, BigNestingIsRefusedByBothDomLoaders)
 {
-    const int column = 3 * (domlimits::MaxElementNesting + 1);
+    const int column = 3 * inputlimits::MaxElementNesting + 2;
     expectDomRefuses(QByteArray("<d>").repeated(1000000) + QByteArray("</d>").repeated(1000000),
                      "line 1, column " + std::to_string(column) + ".\n");
 }

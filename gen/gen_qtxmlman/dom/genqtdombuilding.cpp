@@ -1,7 +1,7 @@
 #include "genqtdomdocument.h"
 
 #include "genqtdomposition.h"
-#include "genqtdomprescan.h"
+#include "rururoroinputlimits.h"
 
 #include <QMessageLogger>
 
@@ -14,7 +14,7 @@ bool GenQtDomDocument::openNode(const QString& name, int docID)
         return false;
     // A load refuses deeper documents, so a built one stops there too: what is
     // saved always loads again, and saving never runs the host out of stack.
-    if (domDepth(currentParent->node) + 2 > domlimits::MaxElementNesting)
+    if (domDepth(currentParent->node) + 2 > inputlimits::MaxElementNesting)
         return false;
     QDomElement element = domDocument.createElement(name);
     lastCreated.node = element;

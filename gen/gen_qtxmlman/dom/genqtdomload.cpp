@@ -1,6 +1,6 @@
 #include "genqtdomdocument.h"
 
-#include "genqtdomprescan.h"
+#include "rururorodocumentcheck.h"
 #include "genqtdomsupplementary.h"
 
 #include <QBuffer>
@@ -34,7 +34,7 @@ bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
     int line = 0;
     int column = 0;
     bool parsed = false;
-    const DomRefusal refusal = findRefusal(bytes);
+    const RurUrOroInputRefusal refusal = checkWholeDocument(bytes);
     if (refusal.found) {
         line = refusal.line;
         column = refusal.column;

@@ -30,7 +30,7 @@ bool RurUrOroIncrementalReader::setDevice(QIODevice* newDevice)
     if (!newDevice || !newDevice->isOpen())
         return false;
     xmlReader.setDevice(nullptr);
-    guard = std::make_unique<ExpansionGuard>(newDevice, xmlReader.entityExpansionLimit());
+    guard = std::make_unique<RurUrOroGuardedInput>(newDevice);
     if (device.get() != newDevice)
         device.reset(newDevice);
     xmlReader.setDevice(guard.get());
@@ -60,26 +60,22 @@ bool RurUrOroIncrementalReader::isOwnID(int docID)
 RurUrOroIncrementalReader::Token RurUrOroIncrementalReader::readToken()
 {
     const Token token = xmlReader.readNext();
-    if (guard) {
-        if (token == QXmlStreamReader::StartDocument) {
-            guard->encodingDeclared(xmlReader.documentEncoding().toString());
-        } else if (token == QXmlStreamReader::DTD) {
-            guard->dtdRead(xmlReader.entityDeclarations());
-        } else if (token == QXmlStreamReader::StartElement) {
-            if (!guard->declarationsKnown())
-                guard->documentHasNoDtd();
-            if (guard->mayAddDefaults())
-                guard->countDefaultAttributes(xmlReader.attributes());
-        }
-    }
+    if (guard && token == QXmlStreamReader::StartDocument)
+        guard->encodingDeclared(xmlReader.documentEncoding().toString());
     applyGuardRefusal();
     return xmlReader.tokenType();
 }
 
+// The guard cuts the input where it breaks a limit; once the stream reader has
+// read everything before the cut (it then finds the document ended early), the
+// refusal takes the place of that error, at the same position whatever blocks
+// the input came in. An encoding refused at the declaration stops at once.
 // Raising the error drops the token read with the refused input.
 void RurUrOroIncrementalReader::applyGuardRefusal()
 {
-    if (guard && guard->refused() && xmlReader.error() != QXmlStreamReader::CustomError)
+    if (!guard || !guard->refused() || xmlReader.error() == QXmlStreamReader::CustomError)
+        return;
+    if (guard->refusedEncoding() || xmlReader.error() == QXmlStreamReader::PrematureEndOfDocumentError)
         xmlReader.raiseError(guard->refusalMessage());
 }
 

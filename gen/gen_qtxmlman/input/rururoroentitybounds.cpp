@@ -1,23 +1,17 @@
-#include "genqtdomentities.h"
+#include "rururoroentitybounds.h"
 
-#include "genqtdomprescan.h"
-
-#include <QXmlStreamReader>
+#include "rururoroinputlimits.h"
 
 #include <algorithm>
 
 namespace {
 
-// Longer chains of references count as the worst case; this also bounds the
-// recursion of measuring them.
-constexpr int MaxReferenceChain = 40;
+using Expansion = RurUrOroEntityBounds::Expansion;
 
-// The stream reader refuses an entity that expands past its limit, so no
-// reference that parses can add more characters than this.
-DomEntityBounds::Expansion worst()
+// An entity the declarations do not tell may hold anything a reference can add.
+Expansion worst()
 {
-    static const qint64 readerLimit = QXmlStreamReader().entityExpansionLimit();
-    return {readerLimit, domlimits::MaxElementNesting};
+    return {inputlimits::UnknownEntityCharacters, inputlimits::MaxElementNesting};
 }
 
 bool isPredefined(std::string_view name)
@@ -44,17 +38,32 @@ uint characterValue(std::string_view reference)
 
 } // namespace
 
-void DomEntityBounds::declare(std::string_view name, std::string_view replacement)
+void RurUrOroEntityBounds::declare(std::string_view name, std::string_view replacement)
 {
     entries.emplace(std::string(name), Entry{std::string(replacement), Unmeasured, {}});
 }
 
-DomEntityBounds::Expansion DomEntityBounds::lookup(std::string_view name, int chain)
+void RurUrOroEntityBounds::declareParameter(std::string_view name, std::string_view replacement)
+{
+    parameters.emplace(std::string(name), qint64(replacement.size()));
+}
+
+// One declared elsewhere, or never, may be the worst.
+qint64 RurUrOroEntityBounds::parameterCharacters(std::string_view name) const
+{
+    const auto found = parameters.find(std::string(name));
+    return found == parameters.end() ? worst().characters : found->second;
+}
+
+Expansion RurUrOroEntityBounds::lookup(std::string_view name, int chain)
 {
     if (isPredefined(name))
         return {1, 0};
     const auto found = entries.find(std::string(name));
-    if (incomplete || found == entries.end() || chain > MaxReferenceChain)
+    // An entity declared nowhere the parser reads stays an unexpanded reference.
+    if (found == entries.end() && !incomplete)
+        return {0, 0};
+    if (incomplete || found == entries.end() || chain > inputlimits::MaxReferenceChain)
         return worst();
     Entry& entry = found->second;
     if (entry.state == Measuring)
@@ -70,7 +79,7 @@ DomEntityBounds::Expansion DomEntityBounds::lookup(std::string_view name, int ch
 // The replacement text is parsed again where it is referenced: its tags nest,
 // and its references expand in turn. A character reference to '<' may open a
 // tag there; one to '&' or '%' makes a reference this reading cannot follow.
-DomEntityBounds::Expansion DomEntityBounds::measure(std::string_view replacement, int chain)
+Expansion RurUrOroEntityBounds::measure(std::string_view replacement, int chain)
 {
     Expansion total;
     int depth = 0;
@@ -96,7 +105,7 @@ DomEntityBounds::Expansion DomEntityBounds::measure(std::string_view replacement
             i = end;
             continue;
         }
-        ++total.characters;
+        ++total.characters; // a byte for each: more than the characters of a wider encoding
         const char next = i + 1 < replacement.size() ? replacement[i + 1] : 0;
         if (c == '<' && next == '/') {
             depth = std::max(0, depth - 1);
@@ -110,7 +119,5 @@ DomEntityBounds::Expansion DomEntityBounds::measure(std::string_view replacement
         }
         previous = c;
     }
-    if (total.characters > worst().characters)
-        return worst();
     return total;
 }

@@ -1,0 +1,501 @@
+#include "rururoroinputguard.h"
+
+#include "rururoroinputlimits.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+bool isSpace(char32_t unit)
+{
+    return unit == ' ' || unit == '\t' || unit == '\n' || unit == '\r';
+}
+
+bool isQuote(char32_t unit)
+{
+    return unit == '"' || unit == '\'';
+}
+
+// Generous on purpose: any character outside ASCII may belong to a name.
+bool isNameUnit(char32_t unit)
+{
+    return unit >= 0x80 || (unit >= 'a' && unit <= 'z') || (unit >= 'A' && unit <= 'Z') ||
+           (unit >= '0' && unit <= '9') || unit == '_' || unit == ':' || unit == '-' || unit == '.' || unit == '#';
+}
+
+// Names and texts are kept as bytes: single bytes as they are, wider units as
+// UTF-8 (a surrogate on its own), so that equal names stay equal.
+void append(std::string& text, char32_t unit, int width)
+{
+    if (width == 1 || unit < 0x80) {
+        text.push_back(char(unit));
+    } else if (unit < 0x800) {
+        text += {char(0xC0 | (unit >> 6)), char(0x80 | (unit & 0x3F))};
+    } else if (unit < 0x10000) {
+        text += {char(0xE0 | (unit >> 12)), char(0x80 | ((unit >> 6) & 0x3F)), char(0x80 | (unit & 0x3F))};
+    } else {
+        text += {char(0xF0 | (unit >> 18)), char(0x80 | ((unit >> 12) & 0x3F)), char(0x80 | ((unit >> 6) & 0x3F)),
+                 char(0x80 | (unit & 0x3F))};
+    }
+}
+
+std::string_view skipSpaces(std::string_view text)
+{
+    while (!text.empty() && isSpace(char32_t(uchar(text.front()))))
+        text.remove_prefix(1);
+    return text;
+}
+
+// The token at the start of `text`, up to a blank or a quote.
+std::string_view token(std::string_view text)
+{
+    size_t end = 0;
+    while (end < text.size() && !isSpace(char32_t(uchar(text[end]))) && !isQuote(char32_t(uchar(text[end]))))
+        ++end;
+    return text.substr(0, end);
+}
+
+// The literal that opens `text` without its quotes, and what follows it.
+std::pair<std::string_view, std::string_view> literal(std::string_view text)
+{
+    const size_t end = text.find(text.front(), 1);
+    if (end == std::string_view::npos)
+        return {text.substr(1), {}};
+    return {text.substr(1, end - 1), text.substr(end + 1)};
+}
+
+} // namespace
+
+RurUrOroInputGuard::RurUrOroInputGuard(const XmlCodeUnits& units) : units(units), bomBytesLeft(units.bomBytes) {}
+
+QString RurUrOroInputGuard::refusalMessage() const
+{
+    switch (refused) {
+    case Refusal::Nesting:
+        return QStringLiteral("Elements are nested deeper than allowed (%1 levels).").arg(inputlimits::MaxElementNesting);
+    case Refusal::Attributes:
+        return QStringLiteral("A start tag has more attributes than allowed (%1).")
+            .arg(inputlimits::MaxAttributesPerElement);
+    case Refusal::Expansion:
+        return QStringLiteral("Entity references and attribute defaults expand to more text than allowed (%1 "
+                              "characters, beyond that %2 characters per character of input).")
+            .arg(inputlimits::ExpansionAllowance)
+            .arg(inputlimits::MaxExpansionRatio);
+    case Refusal::None:
+        break;
+    }
+    return QString();
+}
+
+qint64 RurUrOroInputGuard::scan(const char* data, qint64 size)
+{
+    const qint64 skipped = std::min(size, bomBytesLeft);
+    bomBytesLeft -= skipped;
+    if (units.width == 1)
+        scanUnits(reinterpret_cast<const uchar*>(data) + skipped, size - skipped);
+    for (qint64 at = skipped; units.width > 1 && at < size && refused == Refusal::None; ++at) {
+        partialUnit[partialUnitSize++] = data[at];
+        if (partialUnitSize < units.width)
+            continue;
+        char32_t unit = 0;
+        for (int k = 0; k < units.width; ++k) {
+            const int shift = 8 * (units.bigEndian ? units.width - 1 - k : k);
+            unit |= char32_t(uchar(partialUnit[k])) << shift;
+        }
+        partialUnitSize = 0;
+        step(unit);
+    }
+    return units.bomBytes - bomBytesLeft + parsableUnits() * units.width;
+}
+
+qint64 RurUrOroInputGuard::scan(const QString& text)
+{
+    scanUnits(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
+    return parsableUnits();
+}
+
+qint64 RurUrOroInputGuard::parsableUnits() const
+{
+    if (refused != Refusal::None)
+        return breachUnits;
+    return state == State::Reference ? referenceUnits : unitsSeen;
+}
+
+// The first `wanted` unit at or after `at`, or `end`.
+template <typename Unit>
+const Unit* find(const Unit* at, const Unit* end, char32_t wanted)
+{
+    if constexpr (sizeof(Unit) == 1) {
+        const void* found = std::memchr(at, int(wanted), size_t(end - at));
+        return found ? static_cast<const Unit*>(found) : end;
+    }
+    return std::find(at, end, Unit(wanted));
+}
+
+template <typename Unit>
+const Unit* findEither(const Unit* at, const Unit* end, char32_t one, char32_t other)
+{
+    while (at < end && *at != Unit(one) && *at != Unit(other))
+        ++at;
+    return at;
+}
+
+template <typename Unit>
+void RurUrOroInputGuard::scanUnits(const Unit* begin, qint64 count)
+{
+    const Unit* const end = begin + count;
+    for (const Unit* at = begin; at < end; ++at) {
+        // Most of a document is text, values and the insides of tags: straight
+        // to the next unit that can change anything.
+        const Unit* next = at;
+        if (state == State::Content && !hasSubset)
+            next = find(at, end, '<');
+        else if (state == State::Value)
+            next = hasSubset ? findEither(at, end, quote, '&') : find(at, end, quote);
+        else if (state == State::EndTag)
+            next = find(at, end, '>');
+        else if (state == State::StartTag)
+            next = skipInsideTag(at, end);
+        unitsSeen += next - at;
+        at = next;
+        if (at == end)
+            break;
+        step(*at);
+        if (refused != Refusal::None)
+            return;
+    }
+}
+
+// Inside a start tag only quotes, "=" and ">" matter; the last unit that is
+// not blank tells an empty element.
+template <typename Unit>
+const Unit* RurUrOroInputGuard::skipInsideTag(const Unit* at, const Unit* end)
+{
+    for (; at < end; ++at) {
+        const char32_t unit = *at;
+        if (unit == '"' || unit == '\'' || unit == '=' || unit == '>')
+            break;
+        if (!isSpace(unit))
+            lastInTag = unit;
+    }
+    return at;
+}
+
+void RurUrOroInputGuard::step(char32_t unit)
+{
+    ++unitsSeen;
+    switch (state) {
+    case State::Content:
+        if (unit == '<')
+            state = State::Open;
+        else if (unit == '&' && hasSubset)
+            beginReference(State::Content);
+        break;
+    case State::Open:
+        stepOpen(unit);
+        break;
+    case State::StartTagName:
+        if (isSpace(unit) || unit == '/' || unit == '>') {
+            endStartTagName();
+            if (refused == Refusal::None)
+                stepStartTag(unit);
+        } else {
+            collectName(unit);
+        }
+        break;
+    case State::StartTag:
+        stepStartTag(unit);
+        break;
+    case State::Value:
+        if (unit == quote)
+            state = State::StartTag;
+        else if (unit == '&' && hasSubset)
+            beginReference(State::Value);
+        break;
+    case State::EndTag:
+        if (unit == '>') {
+            depth = std::max(0, depth - 1);
+            state = State::Content;
+        }
+        break;
+    case State::Bang:
+        stepBang(unit);
+        break;
+    case State::Delimited:
+        stepDelimited(unit);
+        break;
+    case State::Doctype:
+        stepDoctype(unit);
+        break;
+    case State::Quoted:
+        if (unit == quote)
+            state = afterQuote;
+        break;
+    case State::Subset:
+        stepSubset(unit);
+        break;
+    case State::Declaration:
+        stepDeclaration(unit);
+        break;
+    case State::Reference:
+        stepReference(unit);
+        break;
+    }
+}
+
+void RurUrOroInputGuard::stepOpen(char32_t unit)
+{
+    const State outside = inSubset ? State::Subset : State::Content;
+    if (unit == '!') {
+        keyword.clear();
+        state = State::Bang;
+    } else if (unit == '?') {
+        enterDelimited('?', 1, outside);
+    } else if (inSubset) {
+        state = State::Subset; // no element is opened in a document type
+    } else if (unit == '/') {
+        state = State::EndTag;
+    } else {
+        attributes = 0;
+        lastInTag = unit;
+        if (++depth > inputlimits::MaxElementNesting) {
+            refused = Refusal::Nesting;
+            breachUnits = unitsSeen;
+        } else if (!defaultCharacters.empty()) {
+            name.clear();
+            nameTooLong = false;
+            collectName(unit);
+            state = State::StartTagName;
+        } else {
+            state = State::StartTag;
+        }
+    }
+}
+
+// Attributes are counted at their "=", outside quoted values.
+void RurUrOroInputGuard::stepStartTag(char32_t unit)
+{
+    state = State::StartTag;
+    if (isQuote(unit)) {
+        quote = unit;
+        state = State::Value;
+    } else if (unit == '=') {
+        if (++attributes > inputlimits::MaxAttributesPerElement) {
+            refused = Refusal::Attributes;
+            breachUnits = unitsSeen;
+        }
+    } else if (unit == '>') {
+        if (lastInTag == '/')
+            --depth;
+        state = State::Content;
+    }
+    if (!isSpace(unit))
+        lastInTag = unit;
+}
+
+// Comments, CDATA sections and the document type are told apart by their
+// keyword; inside the internal subset, entity and attribute list declarations.
+void RurUrOroInputGuard::stepBang(char32_t unit)
+{
+    static constexpr std::string_view outside[] = {"--", "[CDATA[", "DOCTYPE"};
+    static constexpr std::string_view inside[] = {"--", "ENTITY", "ATTLIST"};
+    const State after = inSubset ? State::Subset : State::Content;
+    bool prefix = false;
+    if (unit < 0x80) {
+        keyword.push_back(char(unit));
+        for (std::string_view candidate : inSubset ? inside : outside) {
+            if (keyword == candidate) {
+                if (candidate == "--") {
+                    enterDelimited('-', 2, after);
+                } else if (candidate == "[CDATA[") {
+                    enterDelimited(']', 2, after);
+                } else if (candidate == "DOCTYPE") {
+                    state = State::Doctype;
+                } else {
+                    declarationKind = candidate == "ENTITY" ? Kind::Entity : Kind::AttributeList;
+                    quote = 0;
+                    state = State::Declaration;
+                }
+                return;
+            }
+            prefix = prefix || candidate.substr(0, keyword.size()) == keyword;
+        }
+    }
+    if (!prefix) {
+        declarationKind = Kind::Other;
+        quote = 0;
+        state = State::Declaration;
+        stepDeclaration(unit);
+    }
+}
+
+void RurUrOroInputGuard::enterDelimited(char repeated, int count, State after)
+{
+    delimiterUnit = repeated;
+    delimiterCount = count;
+    delimiterSeen = 0;
+    afterDelimited = after;
+    state = State::Delimited;
+}
+
+// Ends at ">" right after `delimiterCount` of `delimiterUnit`: "-->", "]]>", "?>".
+void RurUrOroInputGuard::stepDelimited(char32_t unit)
+{
+    if (unit == char32_t(delimiterUnit))
+        delimiterSeen = std::min(delimiterSeen + 1, delimiterCount);
+    else if (unit == '>' && delimiterSeen == delimiterCount)
+        state = afterDelimited;
+    else
+        delimiterSeen = 0;
+}
+
+void RurUrOroInputGuard::stepDoctype(char32_t unit)
+{
+    if (isQuote(unit)) {
+        quote = unit;
+        afterQuote = State::Doctype;
+        state = State::Quoted;
+    } else if (unit == '[') {
+        inSubset = hasSubset = true;
+        state = State::Subset;
+    } else if (unit == '>') {
+        state = State::Content;
+    }
+}
+
+// A parameter entity reference adds its text to the document type, which may
+// declare entities this check never sees.
+void RurUrOroInputGuard::stepSubset(char32_t unit)
+{
+    if (unit == '<') {
+        state = State::Open;
+    } else if (unit == '%') {
+        entities.markIncomplete();
+        beginReference(State::Subset);
+    } else if (unit == ']') {
+        inSubset = false;
+        state = State::Doctype;
+    }
+}
+
+void RurUrOroInputGuard::stepDeclaration(char32_t unit)
+{
+    if (quote) {
+        quote = unit == quote ? 0 : quote;
+    } else if (isQuote(unit)) {
+        quote = unit;
+    } else if (unit == '>') {
+        endDeclaration();
+        state = inSubset ? State::Subset : State::Content;
+        return;
+    }
+    if (declarationKind != Kind::Other)
+        append(declaration, unit, units.width);
+}
+
+// <!ENTITY name "replacement"> declares a general entity; an external one
+// (SYSTEM, PUBLIC) is never read by the parser and expands to nothing.
+// <!ATTLIST element ...> may give its attributes default values, which the
+// stream reader adds to every such element that leaves them out.
+void RurUrOroInputGuard::endDeclaration()
+{
+    std::string_view text = skipSpaces(declaration);
+    if (declarationKind == Kind::Entity) {
+        const bool parameter = !text.empty() && text.front() == '%';
+        if (parameter)
+            text = skipSpaces(text.substr(1));
+        const std::string_view entity = token(text);
+        text = skipSpaces(text.substr(entity.size()));
+        const std::string_view replacement =
+            !text.empty() && isQuote(char32_t(text.front())) ? literal(text).first : std::string_view();
+        if (parameter)
+            entities.declareParameter(entity, replacement);
+        else
+            entities.declare(entity, replacement);
+    } else if (declarationKind == Kind::AttributeList) {
+        const std::string_view element = token(text);
+        qint64 characters = 0;
+        for (text = text.substr(element.size()); !text.empty();) {
+            if (isQuote(char32_t(text.front()))) {
+                const auto [value, rest] = literal(text);
+                characters += qint64(value.size());
+                text = rest;
+            } else {
+                text.remove_prefix(1);
+            }
+        }
+        qint64& total = defaultCharacters[std::string(element)];
+        total += characters;
+        mostDefaultCharacters = std::max(mostDefaultCharacters, total);
+    }
+    declarationKind = Kind::Other;
+    declaration.clear();
+}
+
+// An element name too long to look up gets the largest defaults of any.
+void RurUrOroInputGuard::collectName(char32_t unit)
+{
+    if (name.size() < size_t(inputlimits::MaxNameLength))
+        append(name, unit, units.width);
+    else
+        nameTooLong = true;
+}
+
+// A start tag gets the defaults of its element's attribute list: they count
+// as added text whether or not the tag gives those attributes itself.
+void RurUrOroInputGuard::endStartTagName()
+{
+    state = State::StartTag;
+    const auto found = defaultCharacters.find(name);
+    charge(nameTooLong ? mostDefaultCharacters : found == defaultCharacters.end() ? 0 : found->second, 0, false,
+           unitsSeen - 1);
+}
+
+void RurUrOroInputGuard::beginReference(State after)
+{
+    afterReference = after;
+    referenceUnits = unitsSeen - 1;
+    name.clear();
+    state = State::Reference;
+}
+
+// A reference in content may open elements, one in a value only adds text.
+// Character references add one character at most, like the text they stand for.
+void RurUrOroInputGuard::stepReference(char32_t unit)
+{
+    const bool inContent = afterReference == State::Content;
+    if (unit == ';') {
+        state = afterReference;
+        if (afterReference == State::Subset) {
+            charge(entities.parameterCharacters(name), 0, false, referenceUnits);
+        } else if (!name.empty() && name.front() != '#') {
+            const RurUrOroEntityBounds::Expansion expansion = entities.of(name);
+            charge(expansion.characters, expansion.nesting, inContent, referenceUnits);
+        }
+    } else if (!isNameUnit(unit)) {
+        // No reference after all: the unit belongs to what encloses it.
+        state = afterReference;
+        --unitsSeen;
+        step(unit);
+    } else if (name.size() < size_t(inputlimits::MaxNameLength)) {
+        append(name, unit, units.width);
+    } else {
+        // Not followed to its end: it counts as the worst an entity may do.
+        state = afterReference;
+        charge(inputlimits::UnknownEntityCharacters, inputlimits::MaxElementNesting, inContent, referenceUnits);
+    }
+}
+
+void RurUrOroInputGuard::charge(qint64 characters, int nesting, bool inContent, qint64 breach)
+{
+    expanded += characters;
+    if (expanded > inputlimits::ExpansionAllowance + inputlimits::MaxExpansionRatio * unitsSeen)
+        refused = Refusal::Expansion;
+    else if (inContent && depth + nesting > inputlimits::MaxElementNesting)
+        refused = Refusal::Nesting;
+    else
+        return;
+    breachUnits = breach;
+}
