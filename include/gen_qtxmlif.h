@@ -121,7 +121,9 @@ typedef struct gen__qtxmlif_qstring gen__qtxmlif_qstring; /* a QString, opaque t
  * than the input holds, is refused as GEN__QTXMLIF_E_SYNTAX. The new document
  * becomes the working document; after a failed DOM load there is none.
  * Incremental loads read nothing yet and succeed for any readable input: syntax
- * errors show during the walk. The working document stays as it was. */
+ * errors show during the walk. The working document stays as it was. The walk holds
+ * the input to the same limits: it ends where a DOM load of the same bytes reports
+ * its refusal, with a "WARNING" report that names the limit. */
 
 /* Only regular files are read: a directory, FIFO or device answers
  * GEN__QTXMLIF_E_OPEN_FAILED at once instead of blocking. UTF-16 files (with a
