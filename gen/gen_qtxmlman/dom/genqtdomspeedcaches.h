@@ -121,7 +121,10 @@ private:
     }
 
     // What QDomNode's operator== tells, without a call into Qt for every
-    // event: a QDomNode is the one pointer to the node it stands for.
+    // event: a QDomNode is the one pointer to the node it stands for. With
+    // operator== a release build walked 100000 children in 24.5 ms instead of
+    // 22.9 (fastest of 30; 455 instead of 423 million instructions for three
+    // walks), 2000 elements of 50 attributes in 42.3 ms instead of 40.8.
     static bool sameNode(const QDomNode& a, const QDomNode& b)
     {
         static_assert(sizeof(QDomNode) == sizeof(void*) && std::is_standard_layout_v<QDomNode>);
