@@ -41,6 +41,25 @@ void append(std::string& text, char32_t unit, int width)
     }
 }
 
+// The first `wanted` unit at or after `at`, or `end`.
+template <typename Unit>
+const Unit* find(const Unit* at, const Unit* end, char32_t wanted)
+{
+    if constexpr (sizeof(Unit) == 1) {
+        const void* found = std::memchr(at, int(wanted), size_t(end - at));
+        return found ? static_cast<const Unit*>(found) : end;
+    }
+    return std::find(at, end, Unit(wanted));
+}
+
+template <typename Unit>
+const Unit* findEither(const Unit* at, const Unit* end, char32_t one, char32_t other)
+{
+    while (at < end && *at != Unit(one) && *at != Unit(other))
+        ++at;
+    return at;
+}
+
 std::string_view skipSpaces(std::string_view text)
 {
     while (!text.empty() && isSpace(char32_t(uchar(text.front()))))
@@ -121,25 +140,6 @@ qint64 RurUrOroInputGuard::parsableUnits() const
     if (refused != Refusal::None)
         return breachUnits;
     return state == State::Reference ? referenceUnits : unitsSeen;
-}
-
-// The first `wanted` unit at or after `at`, or `end`.
-template <typename Unit>
-const Unit* find(const Unit* at, const Unit* end, char32_t wanted)
-{
-    if constexpr (sizeof(Unit) == 1) {
-        const void* found = std::memchr(at, int(wanted), size_t(end - at));
-        return found ? static_cast<const Unit*>(found) : end;
-    }
-    return std::find(at, end, Unit(wanted));
-}
-
-template <typename Unit>
-const Unit* findEither(const Unit* at, const Unit* end, char32_t one, char32_t other)
-{
-    while (at < end && *at != Unit(one) && *at != Unit(other))
-        ++at;
-    return at;
 }
 
 template <typename Unit>
