@@ -3,6 +3,7 @@
 #include "rururoroinputlimits.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -168,16 +169,37 @@ void RurUrOroInputGuard::scanUnits(const Unit* begin, qint64 count)
     }
 }
 
-// Inside a start tag only quotes, "=" and ">" matter; the last unit that is
-// not blank tells an empty element.
+// What a unit is to the inside of a start tag: one table load per unit.
+enum class TagUnit : quint8 { Other, Blank, Stop, Quote };
+
+constexpr std::array<TagUnit, 128> tagUnits()
+{
+    std::array<TagUnit, 128> kinds{};
+    kinds[' '] = kinds['\t'] = kinds['\n'] = kinds['\r'] = TagUnit::Blank;
+    kinds['='] = kinds['>'] = TagUnit::Stop;
+    kinds['"'] = kinds['\''] = TagUnit::Quote;
+    return kinds;
+}
+
+// Inside a start tag only "=", ">" and quoted values matter; the last unit that
+// is not blank tells an empty element. A value that ends in the same block is
+// passed over here when no reference in it can count.
 template <typename Unit>
 const Unit* RurUrOroInputGuard::skipInsideTag(const Unit* at, const Unit* end)
 {
+    static constexpr std::array<TagUnit, 128> kinds = tagUnits();
     for (; at < end; ++at) {
         const char32_t unit = *at;
-        if (unit == '"' || unit == '\'' || unit == '=' || unit == '>')
+        const TagUnit kind = unit < 128 ? kinds[unit] : TagUnit::Other;
+        if (kind == TagUnit::Stop)
             break;
-        if (!isSpace(unit))
+        if (kind == TagUnit::Quote) {
+            const Unit* const closing = hasSubset ? end : find(at + 1, end, unit);
+            if (closing == end)
+                break;
+            at = closing;
+        }
+        if (kind != TagUnit::Blank)
             lastInTag = unit;
     }
     return at;
