@@ -224,15 +224,10 @@ QByteArray wideTag(int attributes, const QByteArray& value = QByteArray())
 // Entity references and attribute defaults are weighed before the stream reader
 // expands them; only the "=" of start tags count towards the attribute limit,
 // not those in values, comments, CDATA, instructions, declarations or text.
-// Ordinary use of entities is not held back.
+// Ordinary use of entities is not held back. The rows a DOM load shares are in
+// the input guard's table.
 TEST_F(IncrementalReader, RefusesExpansionAndWideTagsWithTheNormalWarning)
 {
-    QByteArray laughs = "<!ENTITY l0 \"lol\">";
-    for (int i = 1; i < 10; ++i)
-        laughs += "<!ENTITY l" + QByteArray::number(i) + " \"" +
-                  ("&l" + QByteArray::number(i - 1) + ";").repeated(10) + "\">";
-    const QByteArray large = "<!ENTITY e \"" + QByteArray(4000, 'x') + "\">";
-    const QByteArray refs = QByteArray("&e;").repeated(200000);
     const int most = inputlimits::MaxAttributesPerElement;
     const QByteArray lookalike = "><x" + QByteArray(" a=b").repeated(2 * most);
     const QByteArray elsewhere = "<!DOCTYPE r [<!ENTITY e \"" + lookalike + "\">]><r><!--" + lookalike +
@@ -241,13 +236,7 @@ TEST_F(IncrementalReader, RefusesExpansionAndWideTagsWithTheNormalWarning)
     const char* const expansion = "expand to more text than allowed";
     const char* const wide = "more attributes than allowed (1024).\n";
     const std::pair<QByteArray, const char*> cases[] = {
-        {withDtd(laughs, "<r>&l9;</r>"), expansion},
-        {withDtd(large, "<r>" + refs + "</r>"), expansion},
-        {utf16(withDtd(large, "<r>" + refs + "</r>")), expansion},
         {withDtd("<!ENTITY % p \"<!--" + QByteArray(4000, 'x') + "-->\">" + QByteArray("%p;").repeated(200000), "<r/>"),
-         expansion},
-        {withDtd("<!ATTLIST e a CDATA \"" + QByteArray(1000000, 'x') + "\">",
-                 "<r>" + QByteArray("<e/>").repeated(200000) + "</r>"),
          expansion},
         {withDtd("<!ENTITY n \"&m;&m;\"><!ENTITY m \"(c) Example, all rights reserved\"><!ATTLIST r lang CDATA \"en\">",
                  "<r>" + QByteArray("&n;&amp;&#33;").repeated(100000) + "</r>"),
@@ -255,8 +244,6 @@ TEST_F(IncrementalReader, RefusesExpansionAndWideTagsWithTheNormalWarning)
         {"<r>" + wideTag(most, "x=y") + "</r>", success},
         {elsewhere + wideTag(most) + "</r>", success},
         {utf16(elsewhere + wideTag(most) + "</r>"), success},
-        {"<r>" + wideTag(most + 1) + "</r>", wide},
-        {utf16("<r>" + wideTag(most + 1) + "</r>"), wide},
         {elsewhere + wideTag(most + 1, QByteArray(100, 'v') + ">") + "</r>", wide},
         // Tags spelled in UTF-7's base64 would pass every count unseen.
         {"<?xml version='1.0' encoding='UTF-7'?><r/>", "The encoding UTF-7 cannot be read incrementally"},
