@@ -1,7 +1,8 @@
 #include "boundary.h"
 
+#include "rururoroqtversion.h"
+
 #include <QByteArray>
-#include <QTextCodec>
 #include <new>
 
 namespace boundary {
@@ -21,15 +22,6 @@ bool check(bool passes, const char* condition, const char* file, int line)
 
 namespace {
 
-// Whether the local 8-bit encoding writes ASCII as itself (the usual UTF-8 and
-// Latin-1 locales). Asked on every call: a host may change the locale codec.
-bool localEncodingKeepsAscii()
-{
-    const QTextCodec* codec = QTextCodec::codecForLocale();
-    const int mib = codec ? codec->mibEnum() : 0;
-    return mib == 106 /* UTF-8 */ || mib == 4 /* ISO-8859-1 */ || mib == 3 /* US-ASCII */;
-}
-
 // Narrows short ASCII text into `bytes` (NUL-terminated); false for anything
 // else, which then takes the codec.
 template <int Size>
@@ -45,7 +37,7 @@ bool narrowAscii(const QString& text, char (&bytes)[Size])
         bytes[i] = static_cast<char>(chars[i].unicode());
     }
     bytes[length] = '\0';
-    return localEncodingKeepsAscii();
+    return qtversion::local8BitKeepsAscii();
 }
 
 } // namespace

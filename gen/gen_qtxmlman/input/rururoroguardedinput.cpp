@@ -1,6 +1,6 @@
 #include "rururoroguardedinput.h"
 
-#include <QTextCodec>
+#include "rururoroqtversion.h"
 
 #include <cstring>
 #include <limits>
@@ -11,14 +11,14 @@ namespace {
 // that markup can be found in the raw bytes: UTF-8 and the single-byte
 // encodings that extend ASCII. Not UTF-7, EBCDIC, or multi-byte encodings whose
 // second bytes can look like ASCII.
-bool spellsMarkupInAscii(QTextCodec* codec)
+bool spellsMarkupInAscii(const qtversion::TextEncoding& encoding)
 {
-    if (codec->mibEnum() == 106)
+    if (encoding.isUtf8())
         return true;
     QByteArray everyByte(256, Qt::Uninitialized);
     for (int i = 0; i < 256; ++i)
         everyByte[i] = char(i);
-    const QString decoded = codec->toUnicode(everyByte);
+    const QString decoded = encoding.decode(everyByte);
     if (decoded.size() != 256)
         return false;
     for (int i = 0; i < 256; ++i) {
@@ -52,8 +52,8 @@ void RurUrOroGuardedInput::encodingDeclared(const QString& encoding)
 {
     if (!guard || guard->codeUnits().width != 1 || encoding.isEmpty())
         return;
-    QTextCodec* const codec = QTextCodec::codecForName(encoding.toLatin1());
-    if (codec && !spellsMarkupInAscii(codec))
+    const qtversion::TextEncoding declared = qtversion::TextEncoding::forName(encoding);
+    if (declared.isValid() && !spellsMarkupInAscii(declared))
         encodingRefused = encoding;
 }
 

@@ -147,7 +147,7 @@ namespace {
 
 // Names that differ in length never match, and the exact match is the common
 // case, so the folding comparison runs only for what is left.
-bool sameName(const QStringRef& name, const QString& other, Qt::CaseSensitivity sensitivity)
+bool sameName(QStringView name, const QString& other, Qt::CaseSensitivity sensitivity)
 {
     if (name.size() != other.size())
         return false;
@@ -178,13 +178,14 @@ QXmlStreamAttributes RurUrOroIncrementalReader::currentAttributes() const
 }
 
 // A small direct-mapped cache: one comparison per name.
-QString RurUrOroIncrementalReader::sharedName(const QStringRef& name)
+QString RurUrOroIncrementalReader::sharedName(QStringView name)
 {
     const int size = name.size();
     const std::size_t hash =
         size == 0 ? 0 : size * 31u + name.front().unicode() * 7u + name.at(size / 2).unicode() * 3u + name.back().unicode();
     QString& slot = recentNames[hash % recentNames.size()];
-    if (slot.size() != size || memcmp(slot.constData(), name.constData(), size * sizeof(QChar)) != 0)
+    // An empty name's data may be null, which memcmp must not be given.
+    if (slot.size() != size || (size > 0 && memcmp(slot.constData(), name.data(), size * sizeof(QChar)) != 0))
         slot = name.toString();
     return slot;
 }

@@ -62,7 +62,7 @@ private:
     bool endTagMatches(const QString& name) const;
     bool endTagClosesCurrentElement() const;
     QXmlStreamAttributes currentAttributes() const;
-    QString sharedName(const QStringRef& name);
+    QString sharedName(QStringView name);
     RurUrOroEntity* handOutElement(QString* name);
     RurUrOroEntity* reportElement(int* entityType, QString* name);
     RurUrOroEntity* reportAttribute(int* entityType, QString* name, QString* value);
