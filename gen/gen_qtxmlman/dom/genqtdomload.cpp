@@ -6,6 +6,8 @@
 #include <QBuffer>
 #include <QDomProcessingInstruction>
 
+#include <algorithm>
+
 namespace {
 
 // Qt's parse of a device decides what loads, where it fails and what tree it
@@ -25,6 +27,35 @@ bool parse(QDomDocument& document, const QByteArray& bytes, int* line, int* colu
     return document.setContent(&device, true, nullptr, line, column);
 }
 
+bool nameHoldsControl(const QString& name)
+{
+    return std::any_of(name.cbegin(), name.cend(),
+                       [](QChar c) { return c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r'; });
+}
+
+bool namesHoldControls(const QDomElement& element)
+{
+    if (nameHoldsControl(element.tagName()))
+        return true;
+    const QDomNamedNodeMap attributes = element.attributes();
+    for (int i = 0; i < attributes.length(); ++i)
+        if (nameHoldsControl(attributes.item(i).nodeName()))
+            return true;
+    for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement())
+        if (namesHoldControls(child))
+            return true;
+    return false;
+}
+
+// Qt 6's parser takes C0 controls in names, where XML cannot carry them and a
+// save could not give them back; Qt 5's refuses them at the control. The bytes
+// are looked at first, the tree only when they hold a control at all.
+RurUrOroInputRefusal controlInName(const QDomDocument& document, const QByteArray& bytes)
+{
+    const RurUrOroInputRefusal control = firstControlCharacter(bytes);
+    return control.found && namesHoldControls(document.documentElement()) ? control : RurUrOroInputRefusal();
+}
+
 } // namespace
 
 bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
@@ -38,8 +69,14 @@ bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
     if (refusal.found) {
         line = refusal.line;
         column = refusal.column;
-    } else {
-        parsed = parse(domDocument, bytes, &line, &column);
+    } else if ((parsed = parse(domDocument, bytes, &line, &column))) {
+        const RurUrOroInputRefusal control = controlInName(domDocument, bytes);
+        if (control.found) {
+            parsed = false;
+            domDocument = QDomDocument();
+            line = control.line;
+            column = control.column;
+        }
     }
     if (parsed) {
         // The declaration describes the bytes just read, not what save writes:

@@ -2,10 +2,13 @@
 
 #include "rururoroinputguard.h"
 
-#include <QTextCodec>
+#include "rururoroqtversion.h"
+
 #include <QXmlStreamReader>
 
 namespace {
+
+using qtversion::TextEncoding;
 
 // The input as the parser decodes it: UTF-8 in place when nothing else is
 // declared; otherwise the codec of the first bytes, switched to the declared
@@ -15,21 +18,21 @@ class ParsedInput {
 public:
     explicit ParsedInput(const QByteArray& bytes) : bytes(bytes), units(detectXmlCodeUnits(bytes.constData(), bytes.size()))
     {
-        QTextCodec* const initial = QTextCodec::codecForMib(units.mib);
+        const TextEncoding initial = TextEncoding::forMib(units.mib);
         if (units.width > 1)
-            decoded = initial->toUnicode(bytes);
-        const QString head = declaration(units.width > 1 ? decoded : initial->toUnicode(declarationBytes()));
-        QTextCodec* const declared = declaredCodec(head);
-        const bool switched = declared && declared != initial;
+            decoded = initial.decode(bytes);
+        const QString head = declaration(units.width > 1 ? decoded : initial.decode(declarationBytes()));
+        const TextEncoding declared = declaredEncoding(head);
+        const bool switched = declared.isValid() && declared != initial;
         if (switched)
-            decoded = head + declared->toUnicode(bytes).mid(head.size());
+            decoded = head + declared.decode(bytes).mid(head.size());
         inPlace = units.width == 1 && !switched;
     }
 
     bool isUtf8InPlace() const { return inPlace; }
     const XmlCodeUnits& codeUnits() const { return units; }
     // The parser's UTF-8 decoder drops a byte order mark, and only that.
-    QString text() const { return inPlace ? QTextCodec::codecForMib(106)->toUnicode(bytes) : decoded; }
+    QString text() const { return inPlace ? TextEncoding::forMib(106).decode(bytes) : decoded; }
     const QString& decodedText() const { return decoded; }
 
 private:
@@ -47,14 +50,13 @@ private:
         return text.startsWith(QLatin1String("<?xml")) ? text.left(text.indexOf(QLatin1String("?>")) + 2) : QString();
     }
 
-    static QTextCodec* declaredCodec(const QString& declaration)
+    static TextEncoding declaredEncoding(const QString& declaration)
     {
         if (declaration.isEmpty())
-            return nullptr;
+            return TextEncoding();
         QXmlStreamReader reader(declaration);
         reader.readNext();
-        const QString encoding = reader.documentEncoding().toString();
-        return encoding.isEmpty() ? nullptr : QTextCodec::codecForName(encoding.toLatin1());
+        return TextEncoding::forName(reader.documentEncoding().toString());
     }
 
     const QByteArray& bytes;
@@ -84,6 +86,15 @@ RurUrOroInputRefusal positionAfter(const Unit* units, qint64 count)
     return refusal;
 }
 
+template <typename Unit>
+RurUrOroInputRefusal controlAmong(const Unit* units, qint64 count)
+{
+    for (qint64 i = 0; i < count; ++i)
+        if (units[i] < 0x20 && units[i] != '\t' && units[i] != '\n' && units[i] != '\r')
+            return positionAfter(units, i + 1);
+    return RurUrOroInputRefusal();
+}
+
 } // namespace
 
 RurUrOroInputRefusal checkWholeDocument(const QByteArray& bytes)
@@ -108,6 +119,17 @@ RurUrOroInputRefusal checkWholeDocument(const QByteArray& bytes)
         }
     }
     return refusal;
+}
+
+RurUrOroInputRefusal firstControlCharacter(const QByteArray& bytes)
+{
+    const ParsedInput input(bytes);
+    if (!input.isUtf8InPlace()) {
+        const QString& text = input.decodedText();
+        return controlAmong(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
+    }
+    const qint64 bom = input.codeUnits().bomBytes;
+    return controlAmong(reinterpret_cast<const uchar*>(bytes.constData()) + bom, bytes.size() - bom);
 }
 
 QString decodedAsParsed(const QByteArray& bytes)

@@ -19,6 +19,11 @@ struct RurUrOroInputRefusal {
 // that markup spelled in another encoding (UTF-7's base64, EBCDIC) counts too.
 RurUrOroInputRefusal checkWholeDocument(const QByteArray& bytes);
 
+// Where the first C0 control other than tab, line feed and carriage return
+// stands in the characters the parser reads (its column counts it); not found
+// when there is none.
+RurUrOroInputRefusal firstControlCharacter(const QByteArray& bytes);
+
 // The characters the parser reads from the bytes: the encoding its first bytes
 // or its declaration give, decoded as the parser decodes it.
 QString decodedAsParsed(const QByteArray& bytes);
