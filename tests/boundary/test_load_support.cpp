@@ -1,16 +1,16 @@
 #include "test_load_support.h"
 
 #include "ruziradavod.h"
+#include "rururoroqtversion.h"
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QTextCodec>
 
 namespace testsupport {
 
 void useUtf8Locale()
 {
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    qtversion::useUtf8AsLocal8Bit();
 }
 
 namespace {

@@ -29,13 +29,14 @@ TEST(DomLoad, ReportsTheErrorPositionOnlyOnFailure)
     EXPECT_EQ(loadOutcome("<a>\n<b>\n<c></b>\n</a>"), QStringLiteral("3:7"));
     // Empty input leaves no document element; the one made again is part of the tree.
     GenQtDomDocument empty(QString(), false);
-    EXPECT_EQ(loadInto(empty, QByteArray()), QStringLiteral("1:1"));
+    EXPECT_EQ(loadInto(empty, QByteArray()), parserVerdict(QByteArray()));
     EXPECT_TRUE(empty.openNode(QStringLiteral("x"), empty.getDocumentID()));
     EXPECT_EQ(empty.documentToString(-1), QStringLiteral("<root><x/></root>"));
 }
 
 // Whatever Qt's DOM parser reads loads, with the tree it builds: names under
-// the newer rules, any version, blank CDATA sections, leniencies included.
+// the newer rules, any version, blank CDATA sections, leniencies included
+// (Qt 5's; Qt 6's parser refuses some of these, and so does the load there).
 TEST(DomLoad, TakesWhatTheParserReadsAndKeepsItsTree)
 {
     const struct {
@@ -50,8 +51,12 @@ TEST(DomLoad, TakesWhatTheParserReadsAndKeepsItsTree)
         {"<r><p:a/></r>", QStringLiteral("<r><a/></r>")},
         {"<r>\x01</r>", QStringLiteral("<r>\x01</r>")},
     };
-    for (const auto& [xml, tree] : cases)
-        EXPECT_EQ(loaded(xml)->documentToString(-1), tree) << xml.constData();
+    for (const auto& [xml, tree] : cases) {
+        if (parserVerdict(xml) == QLatin1String("loaded"))
+            EXPECT_EQ(loaded(xml)->documentToString(-1), tree) << xml.constData();
+        else
+            EXPECT_EQ(loadOutcome(xml), parserVerdict(xml)) << xml.constData();
+    }
 }
 
 TEST(DomWalk, DeliversEventsWithDepthsAndEndsFromWhereItStarts)

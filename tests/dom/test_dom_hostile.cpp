@@ -60,9 +60,14 @@ TEST(DomHostile, CharactersOutsideTheBmpSurviveLoadWalkSaveAndReload)
         {utf16(entity + "<r a=\"&#x1F600;\">&e;</r>"), QStringLiteral("1 r ~ 0 + | 2 a %1 0 + | 3 %1 ~ 0 + | 1 r ~ 0 end")},
         // Where markup is not parsed, a reference is text, before and after one that is.
         {inComment + "<r><![CDATA[&#x1F600;]]>&#x1F600;</r>", QStringLiteral("1 r ~ 0 + | 3 &#x1F600; ~ 0 + | 3 %1 ~ 0 + | 1 r ~ 0 end")},
+        // Qt 6's parser refuses an ampersand in an external identifier.
         {"<!DOCTYPE r SYSTEM \"&#x1F600;\"><r>&#x1F600;</r>", QStringLiteral("1 r ~ 0 + | 3 %1 ~ 0 + | 1 r ~ 0 end | 0  ~ 0")},
     };
     for (const auto& [xml, expected] : cases) {
+        if (parserVerdict(xml) != QLatin1String("loaded")) {
+            EXPECT_EQ(loadOutcome(xml), parserVerdict(xml)) << xml.constData();
+            continue;
+        }
         Document document = loaded(xml);
         const QByteArray file = saved(*document);
         EXPECT_TRUE(file.contains(face.toUtf8())) << xml.constData();
@@ -71,12 +76,9 @@ TEST(DomHostile, CharactersOutsideTheBmpSurviveLoadWalkSaveAndReload)
         EXPECT_EQ(walk(*again, 4), expected.arg(face)) << xml.constData();
     }
     // A fault is reported where Qt's parser of the original bytes finds it.
-    QByteArray broken("<r>&#x1F600;\n&#x1F600;<a></r>");
-    QBuffer device(&broken);
-    device.open(QIODevice::ReadOnly);
-    int line = 0, column = 0;
-    ASSERT_FALSE(QDomDocument().setContent(&device, true, nullptr, &line, &column));
-    EXPECT_EQ(loadOutcome(broken), QStringLiteral("%1:%2").arg(line).arg(column));
+    const QByteArray broken("<r>&#x1F600;\n&#x1F600;<a></r>");
+    ASSERT_NE(parserVerdict(broken), QLatin1String("loaded"));
+    EXPECT_EQ(loadOutcome(broken), parserVerdict(broken));
 }
 
 TEST(DomHostile, BuildingStopsAtTheNestingALoadAccepts)

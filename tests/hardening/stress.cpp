@@ -131,8 +131,8 @@ int main(int argc, char** argv)
         if (done == cycles / 10)
             baseline = rssKib();
         if (done % 1000 == 0 || done == cycles)
-            leftovers = std::max(leftovers, QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
-                                                .size());
+            leftovers = std::max(leftovers, int(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                                                    .size()));
     }
     const long growth = rssKib().first - baseline.first, peakGrowth = rssKib().second - baseline.second;
     const long outstanding = recorder_strings_outstanding();

@@ -3,7 +3,8 @@
 // every name and value crosses into the host's strings.
 #include "hostile.h"
 
-#include <QTextCodec>
+#include <QBuffer>
+#include <QDomDocument>
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,11 +20,15 @@ QByteArray declared(const char* encoding)
 const QString body = QStringLiteral(u"<doc lang=\"\u010D\">\r\n  <t note=\"a\u010Db\">\u010C line one\r\n"
                                     u"line two \u010D\u0109 \U0001F600 \u0D15\u0D01</t>\r\n</doc>\r\n");
 
-QByteArray utf16(const char* codec, const char* bom)
+QByteArray utf16(bool bigEndian, const char* bom)
 {
-    const QString text = QString::fromLatin1(declared("UTF-16")) + body;
-    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    return bom + QTextCodec::codecForName(codec)->fromUnicode(text.constData(), text.size(), &state);
+    QByteArray bytes(bom);
+    for (const QChar unit : QString::fromLatin1(declared("UTF-16")) + body) {
+        const char high = char(unit.row());
+        const char low = char(unit.cell());
+        bytes.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return bytes;
 }
 
 const QString text = QStringLiteral(u"\u010C line one\nline two \u010D\u0109 \U0001F600 \u0D15\u0D01=");
@@ -39,8 +44,8 @@ const QStringList streamEvents = {QStringLiteral(u"1 2 doc="), QStringLiteral(u"
 const std::pair<const char*, QByteArray> encodings[] = {
     {"Utf8", declared("UTF-8") + body.toUtf8()},
     {"Utf8Bom", "\xEF\xBB\xBF" + declared("UTF-8") + body.toUtf8()},
-    {"Utf16LeBom", utf16("UTF-16LE", "\xFF\xFE")},
-    {"Utf16BeBom", utf16("UTF-16BE", "\xFE\xFF")},
+    {"Utf16LeBom", utf16(false, "\xFF\xFE")},
+    {"Utf16BeBom", utf16(true, "\xFE\xFF")},
 };
 
 class Encodings : public hostile::Test, public ::testing::WithParamInterface<std::pair<const char*, QByteArray>> {
@@ -83,9 +88,17 @@ INSTANTIATE_TEST_SUITE_P(Hostile, Encodings, ::testing::ValuesIn(encodings),
 
 using Text = hostile::Test;
 
+bool readByQtsDomParser(QByteArray bytes)
+{
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadOnly);
+    return QDomDocument().setContent(&device, true);
+}
+
 // Bytes that are no text in the declared encoding, and a NUL byte: the DOM
-// loaders read what Qt's DOM parser reads (U+FFFD for what cannot be decoded; a
-// buffer ends at its first NUL), the stream reader refuses both.
+// loaders read what Qt's DOM parser reads (Qt 5's gives U+FFFD for what cannot
+// be decoded, Qt 6's refuses it; a buffer ends at its first NUL), the stream
+// reader refuses both.
 TEST_F(Text, BrokenTextIsReadAsTheDomParserReadsItAndRefusedByTheStreamReader)
 {
     const QByteArray invalidUtf8 = declared("UTF-8") + "<doc>a\xC3\x28z \xFF</doc>";
@@ -98,9 +111,13 @@ TEST_F(Text, BrokenTextIsReadAsTheDomParserReadsItAndRefusedByTheStreamReader)
     for (const auto& [bytes, domEvents] : cases) {
         const QByteArray path = dir.write(QStringLiteral("in.xml"), bytes).toUtf8();
         int id = -1;
-        ASSERT_EQ(gen__qtxmlif_load(path.constData(), &id), GEN__QTXMLIF_OK);
-        EXPECT_EQ(testsupport::walk(id), domEvents);
-        EXPECT_EQ(gen__qtxmlif_del_document(id), GEN__QTXMLIF_OK);
+        if (readByQtsDomParser(bytes)) {
+            ASSERT_EQ(gen__qtxmlif_load(path.constData(), &id), GEN__QTXMLIF_OK);
+            EXPECT_EQ(testsupport::walk(id), domEvents);
+            EXPECT_EQ(gen__qtxmlif_del_document(id), GEN__QTXMLIF_OK);
+        } else {
+            EXPECT_EQ(gen__qtxmlif_load(path.constData(), &id), GEN__QTXMLIF_E_SYNTAX);
+        }
         ASSERT_EQ(gen__qtxmlif_load_incremental(path.constData(), &id), GEN__QTXMLIF_OK);
         expectStreamError(id);
         ASSERT_EQ(gen__qtxmlif_load_buff_incremental(bytes.constData(), &id, false), GEN__QTXMLIF_OK);

@@ -9,7 +9,6 @@
 #include "rururoroinputlimits.h"
 
 #include <QBuffer>
-#include <QTextCodec>
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -139,9 +138,12 @@ QByteArray laughs()
     return xml + "]><l>&l9;</l>";
 }
 
-QByteArray utf16(const QByteArray& ascii)
+QByteArray utf16(const QByteArray& ascii) // with a byte order mark
 {
-    return QTextCodec::codecForName("UTF-16LE")->fromUnicode(QString::fromLatin1(ascii));
+    QByteArray units("\xff\xfe", 2);
+    for (char c : ascii)
+        units.append(c).append('\0');
+    return units;
 }
 
 struct Row {

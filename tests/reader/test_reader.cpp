@@ -5,7 +5,6 @@
 #include "rururoroinputlimits.h"
 
 #include <QBuffer>
-#include <QTextCodec>
 #include <cctype>
 #include <gtest/gtest.h>
 #include <memory>
@@ -23,7 +22,10 @@ const char* const success = "NONE: Incremental Xml Parsing Ended Successfully. m
 
 QByteArray utf16(const QByteArray& xml) // with a byte order mark
 {
-    return QTextCodec::codecForName("UTF-16LE")->fromUnicode(QString::fromLatin1(xml));
+    QByteArray units("\xff\xfe", 2);
+    for (char c : xml)
+        units.append(c).append('\0');
+    return units;
 }
 
 class IncrementalReader : public ::testing::Test {
