@@ -21,7 +21,7 @@
  * gen__qtxmlif_document_exist (bool) and gen__qtxmlif_delete_node (void).
  *
  * Strings. Names, values and texts travel both ways in Qt's local 8-bit encoding
- * (UTF-8 with Qt 5.15 on Debian 12, whatever the host's locale); file paths are
+ * (UTF-8 with Qt 5.15 or Qt 6 on Debian 12, whatever the host's locale); file paths are
  * UTF-8. A buffer given to a buffer loader is XML text in the encoding it declares,
  * not a local 8-bit string. A string argument is empty when it is
  * NULL or its first byte is NUL. Every string handed back through a `char **` is a

@@ -103,7 +103,8 @@ std::uint32_t loadBuffer(const char* buff, int* doc_id, bool noCase, bool increm
 try {
     if (boundary::isEmpty(buff))
         return GEN__QTXMLIF_E_FAILED;
-    // Qt 5 holds at most 2 GiB in one byte array: a longer text cannot load.
+    // Qt 5 holds at most 2 GiB in one byte array: a longer text cannot load, in
+    // the Qt 6 build too, so that both give the same status.
     const std::size_t length = std::strlen(buff);
     if (length > static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return GEN__QTXMLIF_E_SYNTAX;
