@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every fuzz target for SECONDS on a scratch copy of its seed corpus, one
 # after the other, one job each. Fails on any crash, leak, timeout or sanitizer
-# report; the input that caused it is kept under fuzz/corpus-run/<target>/.
+# report; the input that caused it is kept under fuzz/corpus-run/<build>/<target>/,
+# <build> being the build directory's name.
 #
 # Usage: fuzz/run-all.sh BUILD_DIR SECONDS
 set -euo pipefail
@@ -13,7 +14,7 @@ fi
 build=$(cd "$1" && pwd)
 seconds=$2
 here=$(cd "$(dirname "$0")" && pwd)
-runs=$here/corpus-run
+runs=$here/corpus-run/$(basename "$build")
 
 failed=0
 for target in fuzz_dom fuzz_stream fuzz_build; do
