@@ -27,6 +27,9 @@ TEST(DomOutput, SaveWritesOneDeclarationAndIndentsByFourWhileStringsIndentByTwo)
 TEST(DomLoad, ReportsTheErrorPositionOnlyOnFailure)
 {
     EXPECT_EQ(loadOutcome("<a>\n<b>\n<c></b>\n</a>"), QStringLiteral("3:7"));
+    // A save could not give back a name holding a C0 control: refused at the control.
+    EXPECT_EQ(loadOutcome("<r i\x0c=\"1\"/>"), QStringLiteral("1:5"));
+    EXPECT_EQ(loadOutcome("<r><a b=\"1\" c\x1b" "d=\"2\"/></r>"), QStringLiteral("1:14"));
     // Empty input leaves no document element; the one made again is part of the tree.
     GenQtDomDocument empty(QString(), false);
     EXPECT_EQ(loadInto(empty, QByteArray()), parserVerdict(QByteArray()));
