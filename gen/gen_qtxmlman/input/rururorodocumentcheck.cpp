@@ -1,6 +1,7 @@
 #include "rururorodocumentcheck.h"
 
 #include "rururoroinputguard.h"
+#include "rururoroxmlposition.h"
 
 #include <QTextCodec>
 #include <QXmlStreamReader>
@@ -63,51 +64,75 @@ private:
     bool inPlace = false;
 };
 
-// Line and column just after `count` units: CR, LF and CR LF end a line;
-// columns count UTF-16 units, so UTF-8 continuation bytes add nothing and a
-// four-byte sequence adds two.
-template <typename Unit>
-RurUrOroInputRefusal positionAfter(const Unit* units, qint64 count)
+std::string_view unitsView(const uchar* units, qint64 count)
 {
-    RurUrOroInputRefusal refusal{true, 1, 0, QString()};
-    for (qint64 i = 0; i < count; ++i) {
-        const char32_t unit = units[i];
-        if (unit == '\r' || (unit == '\n' && (i == 0 || units[i - 1] != '\r'))) {
-            ++refusal.line;
-            refusal.column = 0;
-        } else if (unit == '\n' || (sizeof(Unit) == 1 && (unit & 0xC0) == 0x80)) {
-            continue;
-        } else {
-            refusal.column += (sizeof(Unit) == 1 && unit >= 0xF0) ? 2 : 1;
-        }
+    return std::string_view(reinterpret_cast<const char*>(units), size_t(count));
+}
+
+std::u16string_view unitsView(const char16_t* units, qint64 count)
+{
+    return std::u16string_view(units, size_t(count));
+}
+
+// Hands the sink the start tags the guard passes, each with the position of
+// its "<", counted once through the input however many tags there are.
+template <typename Unit>
+class StartTagReporter final : public RurUrOroStartTagObserver {
+public:
+    StartTagReporter(const Unit* units, RurUrOroStartTagSink* sink) : units(units), sink(sink) {}
+
+    void startTag(qint64 lessThan, qint64 greaterThan, int attributes) override
+    {
+        if (attributes < 2)
+            return;
+        position.advance(units + reached, lessThan - reached);
+        reached = lessThan;
+        sink->startTag(position, unitsView(units + lessThan, greaterThan - lessThan + 1));
+    }
+
+private:
+    const Unit* const units;
+    RurUrOroStartTagSink* const sink;
+    XmlTextPosition position;
+    qint64 reached = 0;
+};
+
+// Scans `units`, the input after any byte order mark, with `scan`; a refusal
+// gets the position just after the last unit that may be parsed.
+template <typename Unit, typename Scan>
+RurUrOroInputRefusal check(RurUrOroInputGuard& guard, const Unit* units, RurUrOroStartTagSink* sink, Scan scan)
+{
+    StartTagReporter<Unit> reporter(units, sink);
+    if (sink)
+        guard.observeStartTags(&reporter);
+    const qint64 passed = scan();
+    RurUrOroInputRefusal refusal;
+    if (guard.refusal() != RurUrOroInputGuard::Refusal::None) {
+        XmlTextPosition position;
+        position.advance(units, passed);
+        refusal = RurUrOroInputRefusal{true, position.line, position.column, guard.refusalMessage()};
     }
     return refusal;
 }
 
 } // namespace
 
-RurUrOroInputRefusal checkWholeDocument(const QByteArray& bytes)
+RurUrOroInputRefusal checkWholeDocument(const QByteArray& bytes, RurUrOroStartTagSink* startTags)
 {
     const ParsedInput input(bytes);
-    RurUrOroInputRefusal refusal;
-    if (input.isUtf8InPlace()) {
-        RurUrOroInputGuard guard(input.codeUnits());
-        const qint64 passed = guard.scan(bytes.constData(), bytes.size());
-        if (guard.refusal() != RurUrOroInputGuard::Refusal::None) {
-            const qint64 bom = input.codeUnits().bomBytes;
-            refusal = positionAfter(reinterpret_cast<const uchar*>(bytes.constData()) + bom, passed - bom);
-            refusal.message = guard.refusalMessage();
-        }
-    } else {
-        RurUrOroInputGuard guard(XmlCodeUnits{2, false, 0, 1015});
-        const QString& text = input.decodedText();
-        const qint64 passed = guard.scan(text);
-        if (guard.refusal() != RurUrOroInputGuard::Refusal::None) {
-            refusal = positionAfter(reinterpret_cast<const char16_t*>(text.utf16()), passed);
-            refusal.message = guard.refusalMessage();
-        }
-    }
-    return refusal;
+    if (!input.isUtf8InPlace())
+        return checkDecodedText(input.decodedText(), startTags);
+    RurUrOroInputGuard guard(input.codeUnits());
+    const qint64 bom = input.codeUnits().bomBytes;
+    const auto* const units = reinterpret_cast<const uchar*>(bytes.constData()) + bom;
+    return check(guard, units, startTags, [&] { return guard.scan(bytes.constData(), bytes.size()) - bom; });
+}
+
+RurUrOroInputRefusal checkDecodedText(const QString& text, RurUrOroStartTagSink* startTags)
+{
+    RurUrOroInputGuard guard(XmlCodeUnits{2, false, 0, 1015});
+    const auto* const units = reinterpret_cast<const char16_t*>(text.utf16());
+    return check(guard, units, startTags, [&] { return guard.scan(text); });
 }
 
 QString decodedAsParsed(const QByteArray& bytes)

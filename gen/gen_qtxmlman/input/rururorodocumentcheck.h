@@ -2,8 +2,12 @@
 // characters Qt's DOM parser reads from the bytes.
 #pragma once
 
+#include "rururoroxmlposition.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <string_view>
 
 // Where a document breaks a limit: line and column as Qt's parsers count them
 // (lines from 1; CR, LF and CR LF end one; columns in UTF-16 units), just after
@@ -15,9 +19,23 @@ struct RurUrOroInputRefusal {
     QString message;
 };
 
+// Told of the start tags that hold more than one attribute, the only ones
+// whose attributes have an order to keep: the position of the "<" and the
+// units from "<" to ">", UTF-8 bytes as read or UTF-16 units of decoded text.
+class RurUrOroStartTagSink {
+public:
+    virtual void startTag(const XmlTextPosition& lessThan, std::string_view utf8) = 0;
+    virtual void startTag(const XmlTextPosition& lessThan, std::u16string_view utf16) = 0;
+
+protected:
+    ~RurUrOroStartTagSink() = default;
+};
+
 // UTF-8 input is checked in place; anything else as the parser decodes it, so
 // that markup spelled in another encoding (UTF-7's base64, EBCDIC) counts too.
-RurUrOroInputRefusal checkWholeDocument(const QByteArray& bytes);
+RurUrOroInputRefusal checkWholeDocument(const QByteArray& bytes, RurUrOroStartTagSink* startTags = nullptr);
+// The same for text the caller decoded, as a parse of that text reads it.
+RurUrOroInputRefusal checkDecodedText(const QString& text, RurUrOroStartTagSink* startTags = nullptr);
 
 // The characters the parser reads from the bytes: the encoding its first bytes
 // or its declaration give, decoded as the parser decodes it.

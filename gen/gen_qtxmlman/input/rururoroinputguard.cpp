@@ -281,6 +281,7 @@ void RurUrOroInputGuard::stepOpen(char32_t unit)
         state = State::EndTag;
     } else {
         attributes = 0;
+        startTagUnits = unitsSeen - 2;
         lastInTag = unit;
         if (++depth > inputlimits::MaxElementNesting) {
             refused = Refusal::Nesting;
@@ -312,6 +313,8 @@ void RurUrOroInputGuard::stepStartTag(char32_t unit)
         if (lastInTag == '/')
             --depth;
         state = State::Content;
+        if (startTagObserver)
+            startTagObserver->startTag(startTagUnits, unitsSeen - 1, attributes);
     }
     if (!isSpace(unit))
         lastInTag = unit;

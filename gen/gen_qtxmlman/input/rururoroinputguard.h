@@ -23,6 +23,16 @@
 #include <string>
 #include <unordered_map>
 
+// Told of every start tag the guard passes: the units of its "<" and ">",
+// counted from the start of the input, and how many attributes it holds.
+class RurUrOroStartTagObserver {
+public:
+    virtual void startTag(qint64 lessThan, qint64 greaterThan, int attributes) = 0;
+
+protected:
+    ~RurUrOroStartTagObserver() = default;
+};
+
 class RurUrOroInputGuard {
 public:
     enum class Refusal { None, Nesting, Attributes, Expansion };
@@ -39,6 +49,8 @@ public:
     qint64 scan(const char* data, qint64 size);
     // The same for input the caller decoded itself, in UTF-16 units.
     qint64 scan(const QString& text);
+
+    void observeStartTags(RurUrOroStartTagObserver* observer) { startTagObserver = observer; }
 
     const XmlCodeUnits& codeUnits() const { return units; }
     Refusal refusal() const { return refused; }
@@ -97,6 +109,8 @@ private:
     // Markup.
     int depth = 0;
     int attributes = 0;
+    qint64 startTagUnits = 0; // units before the "<" of the start tag being read
+    RurUrOroStartTagObserver* startTagObserver = nullptr;
     char32_t lastInTag = 0;
     char32_t quote = 0;
     State afterQuote = State::Content;
