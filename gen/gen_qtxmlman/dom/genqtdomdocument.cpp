@@ -25,7 +25,7 @@ void replaceCharactersXmlCannotCarry(QString& text)
 
 GenQtDomDocument::GenQtDomDocument(const QString& rootName, bool caseInsensitive)
     : currentParent(new VDomNode),
-      traversalCursor(new DomWalkPosition(QDomNode(), -1)),
+      traversalCursor(new DomWalkPosition(QDomNode(), -1, attributeOrder)),
       caseInsensitive(caseInsensitive)
 {
     QDomElement root = domDocument.createElement(rootName.isEmpty() ? QStringLiteral("root") : rootName);
