@@ -9,21 +9,6 @@
 
 namespace {
 
-bool isBlank(char32_t unit)
-{
-    return unit == ' ' || unit == '\t' || unit == '\n' || unit == '\r';
-}
-
-void advance(XmlTextPosition& position, std::string_view utf8)
-{
-    position.advance(reinterpret_cast<const uchar*>(utf8.data()), qint64(utf8.size()));
-}
-
-void advance(XmlTextPosition& position, std::u16string_view utf16)
-{
-    position.advance(utf16.data(), qint64(utf16.size()));
-}
-
 quint64 positionKey(int line, int column)
 {
     return quint64(quint32(line)) << 32 | quint32(column);
@@ -31,51 +16,9 @@ quint64 positionKey(int line, int column)
 
 // Where Qt's DOM parser places an element it reads: just after the ">" of its
 // start tag, or after the "/" of an empty element's "/>".
-template <typename Char>
-quint64 elementKey(XmlTextPosition position, std::basic_string_view<Char> tag)
+quint64 elementKey(const XmlTextPosition& afterTag, bool empty)
 {
-    const bool empty = tag.size() >= 2 && tag[tag.size() - 2] == Char('/');
-    advance(position, tag.substr(0, tag.size() - (empty ? 1 : 0)));
-    return positionKey(position.line, position.column);
-}
-
-// The attribute names of a start tag, "<" to ">", in the order written. A
-// malformed tag gives what comes before the fault: its document will not load.
-template <typename Char, typename Take>
-void forEachAttributeName(std::basic_string_view<Char> tag, Take take)
-{
-    const size_t end = tag.size();
-    size_t at = 1;
-    const auto skipBlanks = [&] {
-        while (at < end && isBlank(char32_t(tag[at])))
-            ++at;
-    };
-    const auto skipName = [&] {
-        while (at < end && !isBlank(char32_t(tag[at])) && tag[at] != Char('=') && tag[at] != Char('/') &&
-               tag[at] != Char('>'))
-            ++at;
-    };
-    skipName(); // the element's
-    for (;;) {
-        skipBlanks();
-        const size_t nameStart = at;
-        skipName();
-        if (at == nameStart)
-            return;
-        const std::basic_string_view<Char> name = tag.substr(nameStart, at - nameStart);
-        skipBlanks();
-        if (at == end || tag[at] != Char('='))
-            return;
-        ++at;
-        skipBlanks();
-        if (at == end || (tag[at] != Char('"') && tag[at] != Char('\'')))
-            return;
-        const size_t closing = tag.find(tag[at], at + 1);
-        if (closing == std::basic_string_view<Char>::npos)
-            return;
-        take(name);
-        at = closing + 1;
-    }
+    return positionKey(afterTag.line, afterTag.column - (empty ? 1 : 0));
 }
 
 // Ties between equal qualified names (possible in different namespaces) are
@@ -142,40 +85,47 @@ QVector<QDomNode> inOrder(const QDomNamedNodeMap& attributes, int count, const N
 
 } // namespace
 
-void DomAttributeOrder::startTag(const XmlTextPosition& lessThan, std::string_view utf8)
+void DomAttributeOrder::startTag(const XmlTextPosition& after, bool empty, const std::vector<std::string_view>& names)
 {
-    recordStartTag(lessThan, utf8);
+    recordStartTag(after, empty, names);
 }
 
-void DomAttributeOrder::startTag(const XmlTextPosition& lessThan, std::u16string_view utf16)
+void DomAttributeOrder::startTag(const XmlTextPosition& after, bool empty,
+                                 const std::vector<std::u16string_view>& names)
 {
-    recordStartTag(lessThan, utf16);
+    recordStartTag(after, empty, names);
 }
 
-template <typename Char>
-void DomAttributeOrder::recordStartTag(XmlTextPosition position, std::basic_string_view<Char> tag)
+template <typename Name>
+void DomAttributeOrder::recordStartTag(const XmlTextPosition& after, bool empty, const std::vector<Name>& tagNames)
 {
-    const quint64 key = elementKey(position, tag);
+    const quint64 key = elementKey(after, empty);
     if (!tagKeys.empty() && key <= tagKeys.back())
         return; // only a malformed document could go back; the search needs them ascending
-    forEachAttributeName(tag, [this](auto name) { appendName(name); });
+    for (const Name& name : tagNames)
+        appendName(name);
     tagKeys.push_back(key);
     tagNameEnds.push_back(quint32(nameEnds.size()));
 }
 
 void DomAttributeOrder::appendName(std::string_view utf8)
 {
-    const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) < 0x80; });
-    if (ascii)
-        names.append(QLatin1String(utf8.data(), int(utf8.size())));
-    else
-        names.append(QString::fromUtf8(utf8.data(), int(utf8.size())));
+    const size_t start = names.size();
+    for (const char byte : utf8) {
+        if (uchar(byte) >= 0x80) {
+            names.resize(start);
+            const QString name = QString::fromUtf8(utf8.data(), int(utf8.size()));
+            appendName(std::u16string_view(reinterpret_cast<const char16_t*>(name.utf16()), size_t(name.size())));
+            return;
+        }
+        names.push_back(char16_t(byte));
+    }
     nameEnds.push_back(quint32(names.size()));
 }
 
 void DomAttributeOrder::appendName(std::u16string_view utf16)
 {
-    names.append(reinterpret_cast<const QChar*>(utf16.data()), int(utf16.size()));
+    names.append(utf16);
     nameEnds.push_back(quint32(names.size()));
 }
 
@@ -184,7 +134,7 @@ void DomAttributeOrder::loaded()
     tagKeys.shrink_to_fit();
     tagNameEnds.shrink_to_fit();
     nameEnds.shrink_to_fit();
-    names.squeeze();
+    names.shrink_to_fit();
 }
 
 void DomAttributeOrder::clear()
@@ -233,7 +183,7 @@ QVector<QDomNode> DomAttributeOrder::attributesOf(const QDomElement& element) co
         QString name; // a view into `names`, made once and moved along
         for (quint32 i = first; i < last; ++i) {
             const quint32 start = i ? nameEnds[i - 1] : 0;
-            name.setRawData(names.constData() + start, int(nameEnds[i] - start));
+            name.setRawData(reinterpret_cast<const QChar*>(names.data()) + start, int(nameEnds[i] - start));
             take(name);
         }
     });

@@ -16,13 +16,14 @@
 #include <QStringList>
 #include <QVector>
 
+#include <string>
 #include <vector>
 
 class DomAttributeOrder final : public RurUrOroStartTagSink {
 public:
     // Loading: the input check reports the start tags as it passes them.
-    void startTag(const XmlTextPosition& lessThan, std::string_view utf8) override;
-    void startTag(const XmlTextPosition& lessThan, std::u16string_view utf16) override;
+    void startTag(const XmlTextPosition& after, bool empty, const std::vector<std::string_view>& names) override;
+    void startTag(const XmlTextPosition& after, bool empty, const std::vector<std::u16string_view>& names) override;
     // Once the load is over: the records shrink to their size.
     void loaded();
     void clear();
@@ -33,8 +34,8 @@ public:
     QVector<QDomNode> attributesOf(const QDomElement& element) const;
 
 private:
-    template <typename Char>
-    void recordStartTag(XmlTextPosition position, std::basic_string_view<Char> tag);
+    template <typename Name>
+    void recordStartTag(const XmlTextPosition& after, bool empty, const std::vector<Name>& tagNames);
     void appendName(std::string_view utf8);
     void appendName(std::u16string_view utf16);
 
@@ -44,7 +45,7 @@ private:
     std::vector<quint64> tagKeys;
     std::vector<quint32> tagNameEnds;
     std::vector<quint32> nameEnds;
-    QString names;
+    std::u16string names;
 
     // Elements given attributes through the library, all of theirs in order.
     // The element is held so that no other node takes its identity.

@@ -74,27 +74,49 @@ std::u16string_view unitsView(const char16_t* units, qint64 count)
     return std::u16string_view(units, size_t(count));
 }
 
-// Hands the sink the start tags the guard passes, each with the position of
-// its "<", counted once through the input however many tags there are.
+bool isBlank(char32_t unit)
+{
+    return unit == ' ' || unit == '\t' || unit == '\n' || unit == '\r';
+}
+
+// Hands the sink the start tags the guard passes, each with the position
+// just after it, counted once through the input however many tags there are.
 template <typename Unit>
 class StartTagReporter final : public RurUrOroStartTagObserver {
 public:
     StartTagReporter(const Unit* units, RurUrOroStartTagSink* sink) : units(units), sink(sink) {}
 
-    void startTag(qint64 lessThan, qint64 greaterThan, int attributes) override
+    void startTag(qint64 lessThan, qint64 greaterThan, const std::vector<qint64>& equalSigns) override
     {
-        if (attributes < 2)
+        if (equalSigns.size() < 2)
             return;
-        position.advance(units + reached, lessThan - reached);
-        reached = lessThan;
-        sink->startTag(position, unitsView(units + lessThan, greaterThan - lessThan + 1));
+        const qint64 end = greaterThan + 1;
+        position.advance(units + reached, end - reached);
+        reached = end;
+        names.clear();
+        for (const qint64 equalSign : equalSigns)
+            names.push_back(nameBefore(equalSign, lessThan));
+        sink->startTag(position, units[greaterThan - 1] == '/', names);
     }
 
 private:
+    // The name an "=" follows, blanks between them allowed.
+    auto nameBefore(qint64 equalSign, qint64 lessThan) const
+    {
+        qint64 end = equalSign;
+        while (end > lessThan && isBlank(units[end - 1]))
+            --end;
+        qint64 start = end;
+        while (start > lessThan && !isBlank(units[start - 1]) && units[start - 1] != '"' && units[start - 1] != '\'')
+            --start;
+        return unitsView(units + start, end - start);
+    }
+
     const Unit* const units;
     RurUrOroStartTagSink* const sink;
     XmlTextPosition position;
     qint64 reached = 0;
+    std::vector<decltype(unitsView(units, 0))> names;
 };
 
 // Scans `units`, the input after any byte order mark, with `scan`; a refusal

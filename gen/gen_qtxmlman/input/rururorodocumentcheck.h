@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <string_view>
+#include <vector>
 
 // Where a document breaks a limit: line and column as Qt's parsers count them
 // (lines from 1; CR, LF and CR LF end one; columns in UTF-16 units), just after
@@ -20,12 +21,14 @@ struct RurUrOroInputRefusal {
 };
 
 // Told of the start tags that hold more than one attribute, the only ones
-// whose attributes have an order to keep: the position of the "<" and the
-// units from "<" to ">", UTF-8 bytes as read or UTF-16 units of decoded text.
+// whose attributes have an order to keep: the position just after the ">",
+// whether the tag ends in "/>", and the attribute names as written, in UTF-8
+// bytes as read or in UTF-16 units of decoded text. The views last the call.
 class RurUrOroStartTagSink {
 public:
-    virtual void startTag(const XmlTextPosition& lessThan, std::string_view utf8) = 0;
-    virtual void startTag(const XmlTextPosition& lessThan, std::u16string_view utf16) = 0;
+    virtual void startTag(const XmlTextPosition& after, bool empty, const std::vector<std::string_view>& names) = 0;
+    virtual void startTag(const XmlTextPosition& after, bool empty,
+                          const std::vector<std::u16string_view>& names) = 0;
 
 protected:
     ~RurUrOroStartTagSink() = default;

@@ -282,6 +282,7 @@ void RurUrOroInputGuard::stepOpen(char32_t unit)
     } else {
         attributes = 0;
         startTagUnits = unitsSeen - 2;
+        equalSigns.clear();
         lastInTag = unit;
         if (++depth > inputlimits::MaxElementNesting) {
             refused = Refusal::Nesting;
@@ -305,6 +306,8 @@ void RurUrOroInputGuard::stepStartTag(char32_t unit)
         quote = unit;
         state = State::Value;
     } else if (unit == '=') {
+        if (startTagObserver)
+            equalSigns.push_back(unitsSeen - 1);
         if (++attributes > inputlimits::MaxAttributesPerElement) {
             refused = Refusal::Attributes;
             breachUnits = unitsSeen;
@@ -314,7 +317,7 @@ void RurUrOroInputGuard::stepStartTag(char32_t unit)
             --depth;
         state = State::Content;
         if (startTagObserver)
-            startTagObserver->startTag(startTagUnits, unitsSeen - 1, attributes);
+            startTagObserver->startTag(startTagUnits, unitsSeen - 1, equalSigns);
     }
     if (!isSpace(unit))
         lastInTag = unit;

@@ -22,12 +22,13 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 // Told of every start tag the guard passes: the units of its "<" and ">",
-// counted from the start of the input, and how many attributes it holds.
+// and of the "=" of each of its attributes, counted from the start of the input.
 class RurUrOroStartTagObserver {
 public:
-    virtual void startTag(qint64 lessThan, qint64 greaterThan, int attributes) = 0;
+    virtual void startTag(qint64 lessThan, qint64 greaterThan, const std::vector<qint64>& equalSigns) = 0;
 
 protected:
     ~RurUrOroStartTagObserver() = default;
@@ -111,6 +112,7 @@ private:
     int attributes = 0;
     qint64 startTagUnits = 0; // units before the "<" of the start tag being read
     RurUrOroStartTagObserver* startTagObserver = nullptr;
+    std::vector<qint64> equalSigns; // of the start tag being read, when observed
     char32_t lastInTag = 0;
     char32_t quote = 0;
     State afterQuote = State::Content;
