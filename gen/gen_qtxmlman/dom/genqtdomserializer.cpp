@@ -107,9 +107,9 @@ public:
     QString write();
 
 private:
-    void writeStartTag(const QDomElement& element, const QString& name);
+    void writeStartTag(const QDomNode& element, const QString& name);
     void writeAttribute(const QDomNode& attribute, const QString& ownerPrefix, std::vector<QString>* declaredPrefixes);
-    void writeOther(const QDomNode& node, QDomNode::NodeType type, const QDomNode& parent, int depth,
+    void writeOther(const QDomNode& node, QDomNode::NodeType type, const QDomNode* parentElement, int depth,
                     bool previousIsText, bool nextIsText);
     void writeDocumentType(const QDomDocumentType& type);
     void writeEntity(const QDomEntity& entity);
@@ -134,7 +134,7 @@ private:
 QString DomWriter::write()
 {
     struct OpenElement {
-        QDomElement element;
+        QDomNode element;
         QString name;
         QDomNode next;
     };
@@ -169,18 +169,21 @@ QString DomWriter::write()
         QDomNode next = node.nextSibling();
         const bool nextIsText = isText(next.nodeType());
         if (type == QDomNode::ElementNode) {
-            const QDomElement element = node.toElement();
-            const QString name = element.nodeName();
+            const QString name = node.nodeName();
             if (!previousIsText)
                 writeIndentation(depth);
-            writeStartTag(element, name);
-            QDomNode first = element.firstChild();
+            writeStartTag(node, name);
+            QDomNode first = node.firstChild();
             if (!first.isNull()) {
                 out += QLatin1Char('>');
                 if (!isText(first.nodeType()))
                     writeElementLineEnd();
-                open.push_back({element, name, std::move(next)});
-                node = std::move(first);
+                // Filled in place: QDomNode has no move, and every copy counts.
+                open.emplace_back();
+                open.back().element = node;
+                open.back().name = name;
+                open.back().next = next;
+                node = first;
                 previousIsText = false;
                 continue;
             }
@@ -188,16 +191,15 @@ QString DomWriter::write()
             if (!nextIsText)
                 writeElementLineEnd();
         } else {
-            const QDomNode& parent = open.empty() ? static_cast<const QDomNode&>(document) : open.back().element;
-            writeOther(node, type, parent, depth, previousIsText, nextIsText);
+            writeOther(node, type, open.empty() ? nullptr : &open.back().element, depth, previousIsText, nextIsText);
         }
         previousIsText = isText(type);
-        node = std::move(next);
+        node = next;
     }
     return std::move(out);
 }
 
-void DomWriter::writeStartTag(const QDomElement& element, const QString& name)
+void DomWriter::writeStartTag(const QDomNode& element, const QString& name)
 {
     out += QLatin1Char('<');
     out += name;
@@ -217,7 +219,8 @@ void DomWriter::writeStartTag(const QDomElement& element, const QString& name)
     if (!element.hasAttributes())
         return;
     declaredPrefixes.clear();
-    for (const QDomNode& attribute : order(element)) {
+    const QVector<QDomNode> attributes = order(element.toElement());
+    for (const QDomNode& attribute : attributes) {
         out += QLatin1Char(' ');
         writeAttribute(attribute, prefix, &declaredPrefixes);
     }
@@ -229,7 +232,7 @@ void DomWriter::writeAttribute(const QDomNode& attribute, const QString& ownerPr
                                std::vector<QString>* declaredPrefixes)
 {
     const QString namespaceUri = attribute.namespaceURI();
-    const QString prefix = attribute.prefix();
+    const QString prefix = namespaceUri.isNull() ? QString() : attribute.prefix();
     // Qt writes the prefix and ':' for any attribute in a namespace, even
     // with no prefix.
     if (!namespaceUri.isNull() && prefix.isEmpty())
@@ -252,15 +255,15 @@ void DomWriter::writeAttribute(const QDomNode& attribute, const QString& ownerPr
     out += QLatin1Char('"');
 }
 
-// Every node but an element. The DOM lets attributes, entities, notations and
-// document types stand among children too; Qt writes them there as it would
-// in their usual place.
-void DomWriter::writeOther(const QDomNode& node, QDomNode::NodeType type, const QDomNode& parent, int depth,
+// Every node but an element, below `parentElement` or the document when null.
+// The DOM lets attributes, entities, notations and document types stand among
+// children too; Qt writes them there as it would in their usual place.
+void DomWriter::writeOther(const QDomNode& node, QDomNode::NodeType type, const QDomNode* parentElement, int depth,
                            bool previousIsText, bool nextIsText)
 {
     switch (type) {
     case QDomNode::TextNode:
-        writeEscaped(node.nodeValue(), parent.isElement() ? TextInElement : TextOutsideElements);
+        writeEscaped(node.nodeValue(), parentElement ? TextInElement : TextOutsideElements);
         break;
     case QDomNode::CDATASectionNode:
         out += QLatin1String("<![CDATA[");
@@ -293,7 +296,7 @@ void DomWriter::writeOther(const QDomNode& node, QDomNode::NodeType type, const 
         out += QLatin1Char(';');
         break;
     case QDomNode::AttributeNode:
-        writeAttribute(node, parent.prefix(), nullptr);
+        writeAttribute(node, parentElement ? parentElement->prefix() : QString(), nullptr);
         break;
     case QDomNode::EntityNode:
         writeEntity(node.toEntity());
