@@ -78,6 +78,8 @@ private:
     void step(char32_t unit);
     void stepOpen(char32_t unit);
     void stepStartTag(char32_t unit);
+    void countAttribute();
+    void endEndTag();
     void stepBang(char32_t unit);
     void stepDelimited(char32_t unit);
     void stepDoctype(char32_t unit);
@@ -94,7 +96,7 @@ private:
     template <typename Unit>
     void scanUnits(const Unit* begin, qint64 count);
     template <typename Unit>
-    const Unit* skipInsideTag(const Unit* at, const Unit* end);
+    const Unit* skipInsideTag(const Unit* at, const Unit* end, qint64 unitsBefore);
 
     const XmlCodeUnits units;
     State state = State::Content;
