@@ -82,7 +82,7 @@ private:
     bool textEndTagUncounted = false;
     // Names repeat: handing out a shared copy of a recent one saves an
     // allocation per event.
-    std::array<QString, 32> recentNames;
+    std::array<QString, 64> recentNames;
     std::unique_ptr<QIODevice> device;
     // Between the device and the stream reader: the input limits.
     std::unique_ptr<RurUrOroGuardedInput> guard;
