@@ -63,6 +63,7 @@ private:
     bool endTagClosesCurrentElement() const;
     QXmlStreamAttributes currentAttributes() const;
     QString sharedName(const QStringRef& name);
+    QString handOutText(const QStringRef& text);
     RurUrOroEntity* handOutElement(QString* name);
     RurUrOroEntity* reportElement(int* entityType, QString* name);
     RurUrOroEntity* reportAttribute(int* entityType, QString* name, QString* value);
@@ -83,6 +84,8 @@ private:
     // Names repeat: handing out a shared copy of a recent one saves an
     // allocation per event.
     std::array<QString, 64> recentNames;
+    // The text or value handed out last, its memory used again for the next.
+    QString textBuffer;
     std::unique_ptr<QIODevice> device;
     // Between the device and the stream reader: the input limits.
     std::unique_ptr<RurUrOroGuardedInput> guard;
