@@ -62,6 +62,8 @@ RurUrOroIncrementalReader::Token RurUrOroIncrementalReader::readToken()
     const Token token = xmlReader.readNext();
     if (guard && token == QXmlStreamReader::StartDocument)
         guard->encodingDeclared(xmlReader.documentEncoding().toString());
+    if (!guard || !guard->refused())
+        return token;
     applyGuardRefusal();
     return xmlReader.tokenType();
 }
