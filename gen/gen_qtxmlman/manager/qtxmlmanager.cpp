@@ -85,11 +85,6 @@ RurUrOroDoc* QtXmlManager::searchDocument(int docID)
     return nullptr;
 }
 
-bool QtXmlManager::documentExist(int docID)
-{
-    return findDocument(docID) != nullptr;
-}
-
 int QtXmlManager::getWorkingDocument() const
 {
     return workingDocumentID;

@@ -56,11 +56,11 @@ public:
     RurUrOroDoc* createDocument(int* docID, bool incrementalWriter, const QString& rootName);
     RurUrOroDoc* createBufferWriter(int* docID, const QString& rootName);
     int removeDocument(int docID);
-    bool documentExist(int docID);
     // A walk asks for its document on every call: the last one found is kept,
     // and asked for here without a call (the search took 30 M of the 1,936 M
     // instructions of a walk of 25000 records).
     RurUrOroDoc* findDocument(int docID) { return lastFound && lastFoundID == docID ? lastFound : searchDocument(docID); }
+    bool documentExist(int docID) { return findDocument(docID) != nullptr; }
     int getWorkingDocument() const;
     void setWorkingDocument(int docID);
     // Takes ownership of the open `device` in every case.
