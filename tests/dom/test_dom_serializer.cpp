@@ -13,19 +13,44 @@
 namespace {
 
 // Qt's order backwards: the same as Qt's only for an element of one attribute.
-QVector<QDomNode> againstQtOrder(const QDomElement& element)
+void againstQtOrder(const QDomElement& element, DomAttributeList& nodes)
 {
-    QVector<QDomNode> nodes;
     for (int i = element.attributes().count() - 1; i >= 0; --i)
-        nodes << element.attributes().item(i);
-    return nodes;
+        nodes.append(element.attributes().item(i));
+}
+
+bool isNameCharacter(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char(':') || c == QLatin1Char('_') || c == QLatin1Char('-') ||
+           c == QLatin1Char('.') || c == QLatin1Char('=');
+}
+
+// Qt's save, but for one thing: an attribute's namespace declaration comes
+// before the attribute, where Qt's parser applies it, not after. Only an
+// attribute's value ends right before a declaration, and no value holds '"'.
+QString savedAsQtSaves(const QDomDocument& document, int indent)
+{
+    QString saved = document.toString(indent);
+    const QLatin1String valueThenDeclaration("\" xmlns:");
+    for (int at = saved.indexOf(valueThenDeclaration); at >= 0; at = saved.indexOf(valueThenDeclaration, at)) {
+        int attributeStart = saved.lastIndexOf(QLatin1Char('"'), at - 1);
+        while (attributeStart > 0 && isNameCharacter(saved.at(attributeStart - 1)))
+            --attributeStart;
+        const int declarationStart = at + 2;
+        const int declarationEnd = saved.indexOf(QLatin1Char('"'), saved.indexOf(QLatin1Char('"'), declarationStart) + 1) + 1;
+        const QString attribute = saved.mid(attributeStart, at + 1 - attributeStart);
+        const QString declaration = saved.mid(declarationStart, declarationEnd - declarationStart);
+        saved.replace(attributeStart, declarationEnd - attributeStart, declaration + QLatin1Char(' ') + attribute);
+        at = declarationEnd;
+    }
+    return saved;
 }
 
 void expectSavedAsQtSaves(const QDomDocument& document, const QString& what)
 {
     for (int indent : {-1, 0, 1, 2, 4})
         EXPECT_EQ(serializeDocument(document, indent, againstQtOrder).toStdU16String(),
-                  document.toString(indent).toStdU16String())
+                  savedAsQtSaves(document, indent).toStdU16String())
             << what.toStdString() << ", indent " << indent;
 }
 
@@ -118,8 +143,8 @@ private:
         case Element:
             return element(document, depth + 1);
         case Attribute: {
-            QDomAttr attribute = pick(2) ? document.createAttribute(QStringLiteral("a"))
-                                         : document.createAttributeNS(uri(), QStringLiteral("q:a"));
+            // Outside a namespace: where a declaration goes is a matter of start tags.
+            QDomAttr attribute = document.createAttribute(pick(2) ? QStringLiteral("a") : QStringLiteral("q:a"));
             attribute.setValue(text());
             return attribute;
         }
@@ -201,21 +226,20 @@ TEST(DomSerializer, WritesAttributesInTheGivenOrderAndDeclarationsByName)
                                                "<r xmlns:p='urn:p' z='1' p:y='2' a='3' p:x='4' m='5'/>"),
                                     true));
     const auto byName = [](bool ascending) {
-        return [ascending](const QDomElement& element) {
-            QVector<QDomNode> nodes = againstQtOrder(element);
+        return [ascending](const QDomElement& element, DomAttributeList& nodes) {
+            againstQtOrder(element, nodes);
             std::sort(nodes.begin(), nodes.end(), [ascending](const QDomNode& a, const QDomNode& b) {
                 return ascending ? a.nodeName() < b.nodeName() : b.nodeName() < a.nodeName();
             });
-            return nodes;
         };
     };
     const std::string type("<!DOCTYPE r [\n<!NOTATION m PUBLIC 'm'>\n<!NOTATION n SYSTEM 'n'>\n"
                            "<!ENTITY % a SYSTEM 'a'>\n<!ENTITY b SYSTEM 'b'>\n<!ENTITY c SYSTEM 'c' NDATA n>\n]>\n");
-    // The prefix is declared after the first attribute written with it.
+    // The prefix is declared before the first attribute written with it.
     EXPECT_EQ(serializeDocument(document, 1, byName(true)).toStdString(),
-              type + "<r a=\"3\" m=\"5\" p:x=\"4\" xmlns:p=\"urn:p\" p:y=\"2\" z=\"1\"/>\n");
+              type + "<r a=\"3\" m=\"5\" xmlns:p=\"urn:p\" p:x=\"4\" p:y=\"2\" z=\"1\"/>\n");
     EXPECT_EQ(serializeDocument(document, 1, byName(false)).toStdString(),
-              type + "<r z=\"1\" p:y=\"2\" xmlns:p=\"urn:p\" p:x=\"4\" m=\"5\" a=\"3\"/>\n");
+              type + "<r z=\"1\" xmlns:p=\"urn:p\" p:y=\"2\" p:x=\"4\" m=\"5\" a=\"3\"/>\n");
 }
 
 } // namespace

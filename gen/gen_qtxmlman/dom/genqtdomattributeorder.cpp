@@ -3,6 +3,7 @@
 #include "genqtdomnodeidentity.h"
 
 #include <QDomNamedNodeMap>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <tuple>
@@ -29,25 +30,37 @@ bool writtenBefore(const QDomNode& a, const QDomNode& b)
            std::make_tuple(b.nodeName(), b.namespaceURI(), b.nodeValue());
 }
 
+// Up to this many attributes, stepping through Qt's hash and comparing names
+// costs less than a lookup by name per attribute (a third, on records of two).
+constexpr int FewAttributes = 8;
+
 // All the attributes: `named` first, in its order, then the others sorted.
-// item() steps through Qt's hash from its start on every call, so this costs
-// what a plain reader of Qt's DOM pays to list them; the fast path below
-// avoids it whenever it can.
+// item() steps through Qt's hash from its start on every call, so listing
+// them costs what a plain reader of Qt's DOM pays; inOrder avoids it for
+// elements of many attributes whenever it can.
 template <typename Names>
-QVector<QDomNode> namedFirstThenSorted(const QDomNamedNodeMap& attributes, int count, const Names& named)
+void namedFirstThenSorted(const QDomNamedNodeMap& attributes, int count, const Names& named, DomAttributeList& ordered)
 {
-    QVector<QDomNode> all;
-    all.reserve(count);
+    QVarLengthArray<QDomNode, FewAttributes> all(count);
+    QVarLengthArray<QString, FewAttributes> allNames(count);
+    QVarLengthArray<bool, FewAttributes> taken(count);
     QHash<QString, int> indexOf;
     for (int i = 0; i < count; ++i) {
-        all.append(attributes.item(i));
-        indexOf.insert(all.last().nodeName(), i);
+        all[i] = attributes.item(i);
+        allNames[i] = all[i].nodeName();
+        taken[i] = false;
+        if (count > FewAttributes)
+            indexOf.insert(allNames[i], i);
     }
-    QVector<QDomNode> ordered;
-    ordered.reserve(count);
-    QVector<bool> taken(count, false);
-    named([&](const QString& name) {
-        const int i = indexOf.value(name, -1);
+    const auto find = [&](QStringView name) {
+        if (count > FewAttributes)
+            return indexOf.value(name.toString(), -1);
+        const auto found = std::find(allNames.cbegin(), allNames.cend(), name);
+        return found == allNames.cend() ? -1 : int(found - allNames.cbegin());
+    };
+    ordered.clear();
+    named([&](QStringView name) {
+        const int i = find(name);
         if (i >= 0 && !taken[i]) {
             taken[i] = true;
             ordered.append(all[i]);
@@ -59,28 +72,30 @@ QVector<QDomNode> namedFirstThenSorted(const QDomNamedNodeMap& attributes, int c
             ordered.append(all[i]);
     }
     std::sort(ordered.begin() + namedCount, ordered.end(), writtenBefore);
-    return ordered;
 }
 
-// Looks each name up in Qt's hash. That finds a prefixed attribute by its local
-// name only, so a name that finds another attribute, or one that finds none,
-// sends the element down the long way.
+// Many attributes: each name looked up in Qt's hash. That finds a prefixed
+// attribute by its local name only, so a name that finds another attribute, or
+// one that finds none, sends the element down the long way.
 template <typename Names>
-QVector<QDomNode> inOrder(const QDomNamedNodeMap& attributes, int count, const Names& named)
+void inOrder(const QDomNamedNodeMap& attributes, int count, const Names& named, DomAttributeList& ordered)
 {
-    QVector<QDomNode> ordered;
-    ordered.reserve(count);
-    bool found = true;
-    named([&](const QString& name) {
-        if (!found)
+    if (count > FewAttributes) {
+        ordered.clear();
+        bool found = true;
+        QString key; // made once, pointed at each name in turn
+        named([&](QStringView name) {
+            if (!found)
+                return;
+            key.setRawData(name.data(), int(name.size()));
+            const QDomNode attribute = attributes.namedItem(key);
+            found = !attribute.isNull() && attribute.nodeName() == name;
+            ordered.append(attribute);
+        });
+        if (found && ordered.size() == count)
             return;
-        const QDomNode attribute = attributes.namedItem(name);
-        found = !attribute.isNull() && attribute.nodeName() == name;
-        ordered.append(attribute);
-    });
-    if (found && ordered.size() == count)
-        return ordered;
-    return namedFirstThenSorted(attributes, count, named);
+    }
+    namedFirstThenSorted(attributes, count, named, ordered);
 }
 
 } // namespace
@@ -148,8 +163,10 @@ void DomAttributeOrder::adding(const QDomElement& element, const QString& name)
         return; // a first attribute has no order to keep
     auto entry = added.find(domNodeIdentity(element));
     if (entry == added.end()) {
+        DomAttributeList attributes;
+        attributesOf(element, attributes);
         QStringList names;
-        for (const QDomNode& attribute : attributesOf(element))
+        for (const QDomNode& attribute : attributes)
             names.append(attribute.nodeName());
         entry = added.insert(domNodeIdentity(element), Added{element, names});
     }
@@ -157,34 +174,38 @@ void DomAttributeOrder::adding(const QDomElement& element, const QString& name)
         entry->names.append(name);
 }
 
-QVector<QDomNode> DomAttributeOrder::attributesOf(const QDomElement& element) const
+void DomAttributeOrder::attributesOf(const QDomElement& element, DomAttributeList& ordered) const
 {
     const QDomNamedNodeMap attributes = element.attributes();
     const int count = attributes.count();
-    if (count < 2)
-        return count ? QVector<QDomNode>{attributes.item(0)} : QVector<QDomNode>();
+    ordered.clear();
+    if (count < 2) {
+        if (count)
+            ordered.append(attributes.item(0));
+        return;
+    }
     const auto entry = added.isEmpty() ? added.cend() : added.constFind(domNodeIdentity(element));
     if (entry != added.cend()) {
-        return inOrder(attributes, count, [&](const auto& take) {
+        inOrder(attributes, count, [&](const auto& take) {
             for (const QString& name : entry->names)
-                take(name);
-        });
+                take(QStringView(name));
+        }, ordered);
+        return;
     }
     const int line = element.lineNumber();
-    const auto tag = line < 1 ? tagKeys.cend()
-                              : std::lower_bound(tagKeys.cbegin(), tagKeys.cend(),
-                                                 positionKey(line, element.columnNumber()));
-    if (tag == tagKeys.cend() || *tag != positionKey(line, element.columnNumber()))
-        return namedFirstThenSorted(attributes, count, [](const auto&) {});
+    const quint64 key = positionKey(line, element.columnNumber());
+    const auto tag = line < 1 ? tagKeys.cend() : std::lower_bound(tagKeys.cbegin(), tagKeys.cend(), key);
+    if (tag == tagKeys.cend() || *tag != key) {
+        namedFirstThenSorted(attributes, count, [](const auto&) {}, ordered);
+        return;
+    }
     const size_t index = size_t(tag - tagKeys.cbegin());
     const quint32 first = index ? tagNameEnds[index - 1] : 0;
     const quint32 last = tagNameEnds[index];
-    return inOrder(attributes, count, [&](const auto& take) {
-        QString name; // a view into `names`, made once and moved along
+    inOrder(attributes, count, [&](const auto& take) {
         for (quint32 i = first; i < last; ++i) {
             const quint32 start = i ? nameEnds[i - 1] : 0;
-            name.setRawData(reinterpret_cast<const QChar*>(names.data()) + start, int(nameEnds[i] - start));
-            take(name);
+            take(QStringView(names.data() + start, qsizetype(nameEnds[i] - start)));
         }
-    });
+    }, ordered);
 }

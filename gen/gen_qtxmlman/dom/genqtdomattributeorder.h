@@ -8,13 +8,13 @@
 // qualified name.
 #pragma once
 
+#include "genqtdomserializer.h"
 #include "rururorodocumentcheck.h"
 
 #include <QDomElement>
 #include <QHash>
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
 #include <string>
 #include <vector>
@@ -31,7 +31,7 @@ public:
     // Building: before `name` is set on an element that does not hold it yet.
     void adding(const QDomElement& element, const QString& name);
 
-    QVector<QDomNode> attributesOf(const QDomElement& element) const;
+    void attributesOf(const QDomElement& element, DomAttributeList& ordered) const;
 
 private:
     template <typename Name>

@@ -79,7 +79,7 @@ struct DomWalkPosition : VDomNode {
     QDomNamedNodeMap nodeAttributes;
     int attributeCount;
     // In the order shown, once there are two: one attribute needs no list.
-    QVector<QDomNode> orderedAttributes;
+    DomAttributeList orderedAttributes;
     QDomNode attribute(int index) const
     {
         return attributeCount > 1 ? orderedAttributes[index] : nodeAttributes.item(index);
@@ -94,6 +94,6 @@ private:
           attributeCount(nodeAttributes.count()), nextChild(onElement.firstChild())
     {
         if (attributeCount > 1)
-            orderedAttributes = order.attributesOf(onElement.toElement());
+            order.attributesOf(onElement.toElement(), orderedAttributes);
     }
 };

@@ -87,7 +87,9 @@ bool GenQtDomDocument::getNamedAttribute(RurUrOroEntity* entity, const QString& 
     if (!noCase)
         return false;
     // Of names that differ only in case, the first one shown wins.
-    for (const QDomNode& attribute : attributeOrder.attributesOf(entity->domNode->node.toElement())) {
+    DomAttributeList ordered;
+    attributeOrder.attributesOf(entity->domNode->node.toElement(), ordered);
+    for (const QDomNode& attribute : ordered) {
         if (attribute.nodeName().compare(name, Qt::CaseInsensitive) == 0) {
             writeOut(value, attribute.nodeValue());
             return true;

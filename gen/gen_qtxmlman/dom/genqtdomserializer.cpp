@@ -16,6 +16,15 @@ bool isText(QDomNode::NodeType type)
     return type == QDomNode::TextNode || type == QDomNode::CDATASectionNode;
 }
 
+// The name Qt keeps for an element or attribute. A lenient parse keeps the
+// prefix of a name outside any namespace (an undeclared one) apart, and Qt's
+// save writes the name without it.
+QString writtenName(const QDomNode& node)
+{
+    const QString localName = node.localName();
+    return node.namespaceURI().isNull() && !localName.isNull() ? localName : node.nodeName();
+}
+
 bool isXmlDeclaration(const QDomNode& node)
 {
     return node.isProcessingInstruction() && node.nodeName() == QLatin1String("xml");
@@ -169,7 +178,7 @@ QString DomWriter::write()
         QDomNode next = node.nextSibling();
         const bool nextIsText = isText(next.nodeType());
         if (type == QDomNode::ElementNode) {
-            const QString name = node.nodeName();
+            const QString name = writtenName(node);
             if (!previousIsText)
                 writeIndentation(depth);
             writeStartTag(node, name);
@@ -219,7 +228,8 @@ void DomWriter::writeStartTag(const QDomNode& element, const QString& name)
     if (!element.hasAttributes())
         return;
     declaredPrefixes.clear();
-    const QVector<QDomNode> attributes = order(element.toElement());
+    DomAttributeList attributes;
+    order(element.toElement(), attributes);
     for (const QDomNode& attribute : attributes) {
         out += QLatin1Char(' ');
         writeAttribute(attribute, prefix, &declaredPrefixes);
@@ -228,30 +238,33 @@ void DomWriter::writeStartTag(const QDomNode& element, const QString& name)
 
 // An attribute in a namespace declares its prefix unless its element has the
 // same prefix or, within one start tag, an attribute before it declared it.
+// The declaration comes first: Qt writes it after the attribute, where its own
+// parser no longer applies it, so a second load would lose the prefix.
 void DomWriter::writeAttribute(const QDomNode& attribute, const QString& ownerPrefix,
                                std::vector<QString>* declaredPrefixes)
 {
     const QString namespaceUri = attribute.namespaceURI();
     const QString prefix = namespaceUri.isNull() ? QString() : attribute.prefix();
+    const bool declared = namespaceUri.isNull() || prefix == ownerPrefix ||
+                          (declaredPrefixes &&
+                           std::find(declaredPrefixes->begin(), declaredPrefixes->end(), prefix) !=
+                               declaredPrefixes->end());
+    if (!declared) {
+        if (declaredPrefixes)
+            declaredPrefixes->push_back(prefix);
+        out += QLatin1String("xmlns:");
+        out += prefix;
+        out += QLatin1String("=\"");
+        writeEscaped(namespaceUri, AttributeValue);
+        out += QLatin1String("\" ");
+    }
     // Qt writes the prefix and ':' for any attribute in a namespace, even
     // with no prefix.
     if (!namespaceUri.isNull() && prefix.isEmpty())
         out += QLatin1Char(':');
-    out += attribute.nodeName();
+    out += writtenName(attribute);
     out += QLatin1String("=\"");
     writeEscaped(attribute.nodeValue(), AttributeValue);
-    out += QLatin1Char('"');
-    if (namespaceUri.isNull() || prefix == ownerPrefix)
-        return;
-    if (declaredPrefixes) {
-        if (std::find(declaredPrefixes->begin(), declaredPrefixes->end(), prefix) != declaredPrefixes->end())
-            return;
-        declaredPrefixes->push_back(prefix);
-    }
-    out += QLatin1String(" xmlns:");
-    out += prefix;
-    out += QLatin1String("=\"");
-    writeEscaped(namespaceUri, AttributeValue);
     out += QLatin1Char('"');
 }
 

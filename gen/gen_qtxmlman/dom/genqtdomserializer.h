@@ -9,13 +9,17 @@
 #include <QDomDocument>
 #include <QDomElement>
 #include <QString>
-#include <QVector>
+#include <QVarLengthArray>
 
 #include <functional>
 
-// The element's attributes, each once, in the order they are to be written.
-// Asked only of elements that have attributes.
-using AttributesInOrder = std::function<QVector<QDomNode>(const QDomElement&)>;
+// An element's attributes, each once, in the order they are shown: most
+// elements have few, which fit in place.
+using DomAttributeList = QVarLengthArray<QDomNode, 8>;
+
+// Fills the list with the element's attributes. Asked only of elements that
+// have attributes.
+using AttributesInOrder = std::function<void(const QDomElement&, DomAttributeList&)>;
 
 // What `QTextStream stream(&text); document.save(stream, indent);` leaves in
 // `text`, with every element's attributes in `order`.
