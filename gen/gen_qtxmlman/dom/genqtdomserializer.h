@@ -1,9 +1,10 @@
 // A DOM document as text, byte for byte what QDomNode::save writes under
-// Qt 5.15, except for one thing: Qt lists an element's attributes, and a
+// Qt 5.15, except for two things. Qt lists an element's attributes, and a
 // document type's entities and notations, in the order of a hash seeded per
-// process. Here the caller gives the attributes' order, and entities and
+// process; here the caller gives the attributes' order, and entities and
 // notations come sorted by name, so the text is the same in every process and
-// on every Qt version.
+// on every Qt version. And Qt declares an attribute's namespace after the
+// attribute, where its own parser no longer applies it; here it comes before.
 #pragma once
 
 #include <QDomDocument>
@@ -22,5 +23,6 @@ using DomAttributeList = QVarLengthArray<QDomNode, 8>;
 using AttributesInOrder = std::function<void(const QDomElement&, DomAttributeList&)>;
 
 // What `QTextStream stream(&text); document.save(stream, indent);` leaves in
-// `text`, with every element's attributes in `order`.
+// `text`, with every element's attributes in `order`, each declaring its
+// namespace before it.
 QString serializeDocument(const QDomDocument& document, int indent, const AttributesInOrder& order);
