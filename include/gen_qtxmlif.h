@@ -172,7 +172,8 @@ RURUROR_API bool gen__qtxmlif_document_exist(int doc_id);
  * regular file is replaced only by complete new content, so a failed save leaves
  * an existing file as it was and creates none. What is written:
  *   DOM document: "<?xml version='1.0' encoding='UTF-8'?>\n", then the tree in
- *     UTF-8 indented by 4 spaces; characters XML cannot hold become U+FFFD.
+ *     UTF-8 indented by 4 spaces, attributes in the order a DOM walk reports them;
+ *     characters XML cannot hold become U+FFFD.
  *   file writer: closes what is open, the document element last, then its text
  *     (UTF-8, own declaration, one tab per level). A second save writes the same
  *     text again; later ones fail.
@@ -234,7 +235,8 @@ RURUROR_API uint32_t gen__qtxmlif_open_node(const char *node_name);
  * a buffer writer writes after the end. A writer with nothing open refuses. */
 RURUROR_API uint32_t gen__qtxmlif_close_node(void);
 /* Sets an attribute of the current element; a DOM element that has one of that name
- * gets the new value. `attr_val` NULL or empty gives an empty value. */
+ * gets the new value and keeps its place, a new one comes after those it has.
+ * `attr_val` NULL or empty gives an empty value. */
 RURUROR_API uint32_t gen__qtxmlif_add_attr(const char *attr_name, const char *attr_val);
 /* Appends text to the current element; markup characters are escaped on output. */
 RURUROR_API uint32_t gen__qtxmlif_add_text(const char *text_val);
@@ -276,11 +278,12 @@ RURUROR_API uint32_t gen__qtxmlif_begin_traversion(int doc_id, const char *node_
  *   XML_ETYPE_ATTR     `name` and `value` hold an attribute of the last started element.
  *   XML_ETYPE_TEXT     `name` holds the text; `value` is empty.
  *   -1                 no event.
- * DOM walk: an element's start, its attributes (in the order of Qt's hash: set
- *   QT_HASH_SEED for a fixed one), its texts (CDATA included) and child elements in
- *   document order, its end. The call that reports the end of the document element
- *   returns GEN__QTXMLIF_END_OF_DOCUMENT with that event (type 1, depth 0, end true);
- *   later calls return it with type -1. A comment, processing instruction or entity
+ * DOM walk: an element's start, its attributes (as they stand in the file, then
+ *   those added by gen__qtxmlif_add_attr in the order added, then any others sorted
+ *   by name: the same in every process), its texts (CDATA included) and child
+ *   elements in document order, its end. The call that reports the end of the
+ *   document element returns GEN__QTXMLIF_END_OF_DOCUMENT with that event (type 1,
+ *   depth 0, end true); later calls return it with type -1. A comment, processing instruction or entity
  *   reference inside the document element ends the walk early: the code
  *   GEN__QTXMLIF_END_OF_DOCUMENT with type 1, the enclosing element's name, depth -1
  *   and end false, which is not an event.

@@ -134,7 +134,7 @@ TEST(DomQueries, ChildrenNamedChildrenAttributesAndText)
     // Children are elements, comments and instructions, each at its depth; the walk has a cursor of its own.
     EXPECT_EQ(childrenOf(*document, start), QStringLiteral("b@1 #comment@1 p@1 d@1"));
     EXPECT_EQ(childrenOf(*document, start), QString());
-    EXPECT_EQ(walk(*document, 4), QStringLiteral("1 a ~ 0 + | 2 k  0 + | 2 id 7 0 + | 3 x ~ 0 +"));
+    EXPECT_EQ(walk(*document, 4), QStringLiteral("1 a ~ 0 + | 2 id 7 0 + | 2 k  0 + | 3 x ~ 0 +"));
 
     int depth = -7;
     EXPECT_EQ(document->getNamedNode(start, QStringLiteral("D"), &depth), nullptr);

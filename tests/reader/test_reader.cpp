@@ -202,6 +202,27 @@ TEST_F(IncrementalReader, AnswersOnlyItsOwnDocumentAndNeedsAnOpenDevice)
     EXPECT_EQ(bare.beginTraversion(QString(), bare.getDocumentID()), nullptr) << "no device: the scan ends at once";
 }
 
+// Values and texts share memory the reader uses again: what a caller keeps
+// stays as it was handed out, short or long.
+TEST_F(IncrementalReader, KeptValuesAndTextsStayAsHandedOut)
+{
+    const QByteArray longText(3000, 'l');
+    load("<a x=\"1\" y=\"22\">t<b z=\"333\">" + longText + "</b>u</a>");
+    run("b");
+    std::vector<QString> kept;
+    for (int event = 0; event < 7; ++event) {
+        int type = 0, depth = 0;
+        bool end = false;
+        QString name, value;
+        Entity(reader->getNextEntity(&type, &name, &value, &depth, &end, id()));
+        kept.insert(kept.end(), {name, value});
+    }
+    std::string shown;
+    for (const QString& text : kept)
+        shown += (text.isNull() ? std::string("~") : text.toStdString()) + "|";
+    EXPECT_EQ(shown, "a|~|x|1|y|22|t|~|b|~|z|333|" + longText.toStdString() + "|~|");
+}
+
 // Hostile input: the limits themselves are the input guard's, held to by both
 // document kinds alike (its tests); these rows are what the stream reader adds.
 

@@ -2,6 +2,7 @@
 
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <optional>
 #endif
@@ -36,6 +37,11 @@ bool TextEncoding::isUtf8() const
 QString TextEncoding::decode(const QByteArray& bytes) const
 {
     return QTextCodec::codecForName(name)->toUnicode(bytes);
+}
+
+bool TextEncoding::canEncode(QChar unit) const
+{
+    return QTextCodec::codecForName(name)->canEncode(unit);
 }
 
 bool local8BitKeepsAscii()
@@ -88,6 +94,15 @@ QString TextEncoding::decode(const QByteArray& bytes) const
 {
     QStringDecoder decoder(name.constData());
     return decoder.decode(bytes);
+}
+
+bool TextEncoding::canEncode(QChar unit) const
+{
+    if (isUtf8())
+        return true;
+    QStringEncoder encoder(name.constData());
+    encoder.encode(QStringView(&unit, 1));
+    return !encoder.hasError();
 }
 
 bool local8BitKeepsAscii()

@@ -25,6 +25,9 @@ public:
     bool isUtf8() const;
     // All of `bytes` from a fresh start; a leading byte order mark is dropped.
     QString decode(const QByteArray& bytes) const;
+    // Whether the encoding writes the UTF-16 unit on its own, as Qt 5's DOM
+    // save asks its codec; UTF-8 takes every unit, a lone surrogate too.
+    bool canEncode(QChar unit) const;
 
     bool operator==(const TextEncoding& other) const { return name == other.name; }
     bool operator!=(const TextEncoding& other) const { return name != other.name; }
@@ -39,6 +42,13 @@ private:
 // codec a host may set for the locale at any time, so the answer is fresh on
 // every call; Qt 6 always uses UTF-8 on Unix.
 bool local8BitKeepsAscii();
+
+// Where Qt's DOM parser places an element it reads: just after the ">" of its
+// start tag; Qt 5's places an empty element's "/>" after the "/".
+constexpr bool domPlacesEmptyElementsAtTheirSlash = QT_VERSION < QT_VERSION_CHECK(6, 0, 0);
+
+// Qt 6's DOM parser takes C0 controls in names, which Qt 5's refuses itself.
+constexpr bool domParserTakesControlsInNames = QT_VERSION >= QT_VERSION_CHECK(6, 0, 0);
 
 // Makes the local 8-bit encoding UTF-8, as it always is with Qt 6 on Unix.
 inline void useUtf8AsLocal8Bit()

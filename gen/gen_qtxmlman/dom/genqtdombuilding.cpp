@@ -51,6 +51,8 @@ bool GenQtDomDocument::addAttribute(const QString& name, const QString& value, i
     QDomElement element = contentTarget(__FILE__, __LINE__, Q_FUNC_INFO);
     if (element.isNull())
         return false;
+    if (!element.hasAttribute(name))
+        attributeOrder.adding(element, name);
     element.setAttribute(name, value);
     return true;
 }

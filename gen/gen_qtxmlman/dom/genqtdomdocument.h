@@ -2,6 +2,7 @@
 // saved and turned into a string.
 #pragma once
 
+#include "genqtdomattributeorder.h"
 #include "rururorodoc.h"
 
 #include <QDomDocument>
@@ -65,6 +66,7 @@ private:
     QStack<VDomNode*> levelStack;
     VDomNode* currentParent;
     VDomNode lastCreated;
+    DomAttributeOrder attributeOrder;
     // Each record of the walk's chain is a DomWalkPosition, owned here from the
     // cursor up to the record on the document element.
     DomWalkPosition* traversalCursor;

@@ -2,6 +2,7 @@
 
 #include "rururorodocumentcheck.h"
 #include "genqtdomsupplementary.h"
+#include "rururoroqtversion.h"
 
 #include <QBuffer>
 #include <QDomProcessingInstruction>
@@ -14,12 +15,21 @@ namespace {
 // builds. It cuts character references above U+FFFF to 16 bits, so a document
 // that holds one is first parsed from its text with those references written
 // as characters; should that fail, the device parse gives the verdict.
-bool parse(QDomDocument& document, const QByteArray& bytes, int* line, int* column)
+// `order` learns the start tags of what is parsed: a rewritten text places
+// elements elsewhere than the bytes do.
+bool parse(QDomDocument& document, const QByteArray& bytes, DomAttributeOrder& order, int* line, int* column)
 {
     if (mayHoldSupplementaryReference(bytes)) {
         const QString text = decodedAsParsed(bytes);
-        if (holdsSupplementaryReference(text) && document.setContent(withSupplementaryReferencesWritten(text), true))
-            return true;
+        if (holdsSupplementaryReference(text)) {
+            const QString written = withSupplementaryReferencesWritten(text);
+            DomAttributeOrder writtenOrder;
+            checkDecodedText(written, &writtenOrder);
+            if (document.setContent(written, true)) {
+                order = std::move(writtenOrder);
+                return true;
+            }
+        }
     }
     QBuffer device;
     device.setData(bytes);
@@ -52,6 +62,8 @@ bool namesHoldControls(const QDomElement& element)
 // are looked at first, the tree only when they hold a control at all.
 RurUrOroInputRefusal controlInName(const QDomDocument& document, const QByteArray& bytes)
 {
+    if (!qtversion::domParserTakesControlsInNames)
+        return RurUrOroInputRefusal();
     const RurUrOroInputRefusal control = firstControlCharacter(bytes);
     return control.found && namesHoldControls(document.documentElement()) ? control : RurUrOroInputRefusal();
 }
@@ -65,11 +77,12 @@ bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
     int line = 0;
     int column = 0;
     bool parsed = false;
-    const RurUrOroInputRefusal refusal = checkWholeDocument(bytes);
+    attributeOrder.clear();
+    const RurUrOroInputRefusal refusal = checkWholeDocument(bytes, &attributeOrder);
     if (refusal.found) {
         line = refusal.line;
         column = refusal.column;
-    } else if ((parsed = parse(domDocument, bytes, &line, &column))) {
+    } else if ((parsed = parse(domDocument, bytes, attributeOrder, &line, &column))) {
         const RurUrOroInputRefusal control = controlInName(domDocument, bytes);
         if (control.found) {
             parsed = false;
@@ -78,6 +91,10 @@ bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
             column = control.column;
         }
     }
+    if (parsed)
+        attributeOrder.loaded();
+    else
+        attributeOrder.clear();
     if (parsed) {
         // The declaration describes the bytes just read, not what save writes:
         // keeping it would give saved files a second declaration, and its

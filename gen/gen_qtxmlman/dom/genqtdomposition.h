@@ -1,6 +1,7 @@
 // Position helpers shared by the DOM document's walk, queries and building.
 #pragma once
 
+#include "genqtdomattributeorder.h"
 #include "genqtdomspeedcaches.h"
 
 #include <utility>
@@ -42,7 +43,8 @@ inline void openPosition(VDomNode& position)
 struct DomWalkPosition : VDomNode {
     // The record on the document element, not opened yet: the walk's next event
     // opens it and reports its start.
-    DomWalkPosition(const QDomNode& documentElement, int depth) : DomWalkPosition(documentElement, nullptr, depth)
+    DomWalkPosition(const QDomNode& documentElement, int depth, const DomAttributeOrder& order)
+        : DomWalkPosition(documentElement, nullptr, depth, order)
     {
         node = documentElement;
     }
@@ -50,8 +52,8 @@ struct DomWalkPosition : VDomNode {
     // start. It leaves `node` null: the enclosing record's nextChild holds the
     // element until the walk moves past it, so one reference per element is
     // saved, and element() reads it there.
-    DomWalkPosition(DomWalkPosition* enclosing, const QDomNode& childElement)
-        : DomWalkPosition(childElement, enclosing, enclosing->depth + 1)
+    DomWalkPosition(DomWalkPosition* enclosing, const QDomNode& childElement, const DomAttributeOrder& order)
+        : DomWalkPosition(childElement, enclosing, enclosing->depth + 1, order)
     {
         open();
     }
@@ -76,14 +78,22 @@ struct DomWalkPosition : VDomNode {
     // their count stay as they were read here.
     QDomNamedNodeMap nodeAttributes;
     int attributeCount;
+    // In the order shown, once there are two: one attribute needs no list.
+    DomAttributeList orderedAttributes;
+    QDomNode attribute(int index) const
+    {
+        return attributeCount > 1 ? orderedAttributes[index] : nodeAttributes.item(index);
+    }
     // children.item(childIndex) once opened; null when every child was visited.
     // The child being walked until its end, when the walk advances past it.
     QDomNode nextChild;
 
 private:
-    DomWalkPosition(const QDomNode& onElement, DomWalkPosition* enclosing, int depth)
+    DomWalkPosition(const QDomNode& onElement, DomWalkPosition* enclosing, int depth, const DomAttributeOrder& order)
         : VDomNode(enclosing), depth(depth), nodeAttributes(onElement.attributes()),
           attributeCount(nodeAttributes.count()), nextChild(onElement.firstChild())
     {
+        if (attributeCount > 1)
+            order.attributesOf(onElement.toElement(), orderedAttributes);
     }
 };

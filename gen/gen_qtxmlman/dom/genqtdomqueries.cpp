@@ -2,7 +2,6 @@
 
 #include "genqtdomposition.h"
 
-#include <QDomAttr>
 
 namespace {
 
@@ -87,10 +86,12 @@ bool GenQtDomDocument::getNamedAttribute(RurUrOroEntity* entity, const QString& 
     }
     if (!noCase)
         return false;
-    for (int i = 0; i < attributes.count(); ++i) {
-        const QDomAttr attribute = attributes.item(i).toAttr();
-        if (attribute.name().compare(name, Qt::CaseInsensitive) == 0) {
-            writeOut(value, attribute.value());
+    // Of names that differ only in case, the first one shown wins.
+    DomAttributeList ordered;
+    attributeOrder.attributesOf(entity->domNode->node.toElement(), ordered);
+    for (const QDomNode& attribute : ordered) {
+        if (attribute.nodeName().compare(name, Qt::CaseInsensitive) == 0) {
+            writeOut(value, attribute.nodeValue());
             return true;
         }
     }

@@ -16,18 +16,16 @@ void writeElementEvent(const DomWalkPosition& position, int* entityType, QString
 // child element, or null when a comment or processing instruction ends the
 // walk. Outputs are written once per event; a walk that ends leaves them
 // describing the enclosing element.
-DomWalkPosition* nextEvent(DomWalkPosition* position, int* entityType, QString* name, QString* value)
+DomWalkPosition* nextEvent(DomWalkPosition* position, const DomAttributeOrder& order, int* entityType, QString* name,
+                           QString* value)
 {
     if (!position->opened) {
         position->open();
         writeElementEvent(*position, entityType, name, value);
         return position;
     }
-    // QDomNamedNodeMap has no iterator: item(i) steps i entries into its hash,
-    // so attributes cost what they cost any reader of Qt's DOM, one item() each.
-    // A load caps them per element, as building them is quadratic as well.
     if (position->attributeIndex < position->attributeCount) {
-        const QDomNode attribute = position->nodeAttributes.item(position->attributeIndex++);
+        const QDomNode attribute = position->attribute(position->attributeIndex++);
         writeOut(entityType, int(XML_ETYPE_ATTR));
         writeOut(name, attribute.nodeName());
         writeOut(value, attribute.nodeValue());
@@ -45,7 +43,7 @@ DomWalkPosition* nextEvent(DomWalkPosition* position, int* entityType, QString* 
     if (child.isElement()) {
         // nextChild moves past it at its end, so that siblings are read in the
         // order a plain walk of the tree reads them: reading ahead costs more.
-        auto* childPosition = new DomWalkPosition(position, child);
+        auto* childPosition = new DomWalkPosition(position, child, order);
         writeElementEvent(*childPosition, entityType, name, value);
         return childPosition;
     }
@@ -117,7 +115,7 @@ RurUrOroEntity* GenQtDomDocument::getNextEntity(int* entityType, QString* name, 
         return nullptr;
     writeOut(isEndElement, false);
     writeOut(depth, -1);
-    DomWalkPosition* position = nextEvent(traversalCursor, entityType, name, value);
+    DomWalkPosition* position = nextEvent(traversalCursor, attributeOrder, entityType, name, value);
     if (!position) {
         releaseCursor();
         return nullptr;
@@ -151,7 +149,7 @@ RurUrOroEntity* GenQtDomDocument::beginTraversion(const QString& nodeName, int d
     clearLevelStack();
 
     releaseCursor();
-    traversalCursor = new DomWalkPosition(documentElement, 0);
+    traversalCursor = new DomWalkPosition(documentElement, 0, attributeOrder);
 
     const Qt::CaseSensitivity cs = caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
     RurUrOroEntity* start = nullptr;

@@ -1,6 +1,7 @@
 #include "rururorodocumentcheck.h"
 
 #include "rururoroinputguard.h"
+#include "rururoroxmlposition.h"
 
 #include "rururoroqtversion.h"
 
@@ -65,25 +66,82 @@ private:
     bool inPlace = false;
 };
 
-// Line and column just after `count` units: CR, LF and CR LF end a line;
-// columns count UTF-16 units, so UTF-8 continuation bytes add nothing and a
-// four-byte sequence adds two.
+// A refusal just after the first `count` units.
 template <typename Unit>
-RurUrOroInputRefusal positionAfter(const Unit* units, qint64 count)
+RurUrOroInputRefusal positionAfter(const Unit* units, qint64 count, const QString& message = QString())
 {
-    RurUrOroInputRefusal refusal{true, 1, 0, QString()};
-    for (qint64 i = 0; i < count; ++i) {
-        const char32_t unit = units[i];
-        if (unit == '\r' || (unit == '\n' && (i == 0 || units[i - 1] != '\r'))) {
-            ++refusal.line;
-            refusal.column = 0;
-        } else if (unit == '\n' || (sizeof(Unit) == 1 && (unit & 0xC0) == 0x80)) {
-            continue;
-        } else {
-            refusal.column += (sizeof(Unit) == 1 && unit >= 0xF0) ? 2 : 1;
-        }
+    XmlTextPosition position;
+    position.advance(units, count);
+    return RurUrOroInputRefusal{true, position.line, position.column, message};
+}
+
+std::string_view unitsView(const uchar* units, qint64 count)
+{
+    return std::string_view(reinterpret_cast<const char*>(units), size_t(count));
+}
+
+std::u16string_view unitsView(const char16_t* units, qint64 count)
+{
+    return std::u16string_view(units, size_t(count));
+}
+
+bool isBlank(char32_t unit)
+{
+    return unit == ' ' || unit == '\t' || unit == '\n' || unit == '\r';
+}
+
+// Hands the sink the start tags the guard passes, each with the position
+// just after it, counted once through the input however many tags there are.
+template <typename Unit>
+class StartTagReporter final : public RurUrOroStartTagObserver {
+public:
+    StartTagReporter(const Unit* units, RurUrOroStartTagSink* sink) : units(units), sink(sink) {}
+
+    void startTag(qint64 lessThan, qint64 greaterThan, const std::vector<qint64>& equalSigns) override
+    {
+        if (equalSigns.size() < 2)
+            return;
+        const qint64 end = greaterThan + 1;
+        position.advance(units + reached, end - reached);
+        reached = end;
+        names.clear();
+        for (const qint64 equalSign : equalSigns)
+            names.push_back(nameBefore(equalSign, lessThan));
+        sink->startTag(position, units[greaterThan - 1] == '/', names);
     }
-    return refusal;
+
+private:
+    // The name an "=" follows, blanks between them allowed.
+    auto nameBefore(qint64 equalSign, qint64 lessThan) const
+    {
+        qint64 end = equalSign;
+        while (end > lessThan && isBlank(units[end - 1]))
+            --end;
+        qint64 start = end;
+        while (start > lessThan && !isBlank(units[start - 1]) && units[start - 1] != '"' && units[start - 1] != '\'')
+            --start;
+        return unitsView(units + start, end - start);
+    }
+
+    const Unit* const units;
+    RurUrOroStartTagSink* const sink;
+    XmlTextPosition position;
+    qint64 reached = 0;
+    std::vector<decltype(unitsView(units, 0))> names;
+};
+
+// Scans `units`, the input after any byte order mark, with `scan`; a refusal
+// gets the position just after the last unit that may be parsed.
+template <typename Unit, typename Scan>
+RurUrOroInputRefusal check(RurUrOroInputGuard& guard, const Unit* units, RurUrOroStartTagSink* sink, Scan scan)
+{
+    StartTagReporter<Unit> reporter(units, sink);
+    if (sink)
+        guard.observeStartTags(&reporter);
+    const qint64 passed = scan();
+    if (guard.refusal() == RurUrOroInputGuard::Refusal::None)
+        return RurUrOroInputRefusal();
+    return positionAfter(units, passed, guard.refusalMessage());
 }
 
 template <typename Unit>
@@ -97,28 +155,22 @@ RurUrOroInputRefusal controlAmong(const Unit* units, qint64 count)
 
 } // namespace
 
-RurUrOroInputRefusal checkWholeDocument(const QByteArray& bytes)
+RurUrOroInputRefusal checkWholeDocument(const QByteArray& bytes, RurUrOroStartTagSink* startTags)
 {
     const ParsedInput input(bytes);
-    RurUrOroInputRefusal refusal;
-    if (input.isUtf8InPlace()) {
-        RurUrOroInputGuard guard(input.codeUnits());
-        const qint64 passed = guard.scan(bytes.constData(), bytes.size());
-        if (guard.refusal() != RurUrOroInputGuard::Refusal::None) {
-            const qint64 bom = input.codeUnits().bomBytes;
-            refusal = positionAfter(reinterpret_cast<const uchar*>(bytes.constData()) + bom, passed - bom);
-            refusal.message = guard.refusalMessage();
-        }
-    } else {
-        RurUrOroInputGuard guard(XmlCodeUnits{2, false, 0, 1015});
-        const QString& text = input.decodedText();
-        const qint64 passed = guard.scan(text);
-        if (guard.refusal() != RurUrOroInputGuard::Refusal::None) {
-            refusal = positionAfter(reinterpret_cast<const char16_t*>(text.utf16()), passed);
-            refusal.message = guard.refusalMessage();
-        }
-    }
-    return refusal;
+    if (!input.isUtf8InPlace())
+        return checkDecodedText(input.decodedText(), startTags);
+    RurUrOroInputGuard guard(input.codeUnits());
+    const qint64 bom = input.codeUnits().bomBytes;
+    const auto* const units = reinterpret_cast<const uchar*>(bytes.constData()) + bom;
+    return check(guard, units, startTags, [&] { return guard.scan(bytes.constData(), bytes.size()) - bom; });
+}
+
+RurUrOroInputRefusal checkDecodedText(const QString& text, RurUrOroStartTagSink* startTags)
+{
+    RurUrOroInputGuard guard(XmlCodeUnits{2, false, 0, 1015});
+    const auto* const units = reinterpret_cast<const char16_t*>(text.utf16());
+    return check(guard, units, startTags, [&] { return guard.scan(text); });
 }
 
 RurUrOroInputRefusal firstControlCharacter(const QByteArray& bytes)

@@ -57,11 +57,6 @@ void RurUrOroGuardedInput::encodingDeclared(const QString& encoding)
         encodingRefused = encoding;
 }
 
-bool RurUrOroGuardedInput::refused() const
-{
-    return refusedEncoding() || (guard && guard->refusal() != RurUrOroInputGuard::Refusal::None);
-}
-
 QString RurUrOroGuardedInput::refusalMessage() const
 {
     if (refusedEncoding())

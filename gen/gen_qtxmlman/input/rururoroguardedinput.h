@@ -22,7 +22,10 @@ public:
     // Called with the declaration's encoding before any markup after it is read.
     void encodingDeclared(const QString& encoding);
     // Whether the input was cut, and why in words.
-    bool refused() const;
+    bool refused() const
+    {
+        return refusedEncoding() || (guard && guard->refusal() != RurUrOroInputGuard::Refusal::None);
+    }
     bool refusedEncoding() const { return !encodingRefused.isEmpty(); }
     QString refusalMessage() const;
 

@@ -22,6 +22,17 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
+
+// Told of every start tag the guard passes: the units of its "<" and ">",
+// and of the "=" of each of its attributes, counted from the start of the input.
+class RurUrOroStartTagObserver {
+public:
+    virtual void startTag(qint64 lessThan, qint64 greaterThan, const std::vector<qint64>& equalSigns) = 0;
+
+protected:
+    ~RurUrOroStartTagObserver() = default;
+};
 
 class RurUrOroInputGuard {
 public:
@@ -39,6 +50,8 @@ public:
     qint64 scan(const char* data, qint64 size);
     // The same for input the caller decoded itself, in UTF-16 units.
     qint64 scan(const QString& text);
+
+    void observeStartTags(RurUrOroStartTagObserver* observer) { startTagObserver = observer; }
 
     const XmlCodeUnits& codeUnits() const { return units; }
     Refusal refusal() const { return refused; }
@@ -65,6 +78,8 @@ private:
     void step(char32_t unit);
     void stepOpen(char32_t unit);
     void stepStartTag(char32_t unit);
+    void countAttribute();
+    void endEndTag();
     void stepBang(char32_t unit);
     void stepDelimited(char32_t unit);
     void stepDoctype(char32_t unit);
@@ -81,7 +96,7 @@ private:
     template <typename Unit>
     void scanUnits(const Unit* begin, qint64 count);
     template <typename Unit>
-    const Unit* skipInsideTag(const Unit* at, const Unit* end);
+    const Unit* skipInsideTag(const Unit* at, const Unit* end, qint64 unitsBefore);
 
     const XmlCodeUnits units;
     State state = State::Content;
@@ -97,6 +112,9 @@ private:
     // Markup.
     int depth = 0;
     int attributes = 0;
+    qint64 startTagUnits = 0; // units before the "<" of the start tag being read
+    RurUrOroStartTagObserver* startTagObserver = nullptr;
+    std::vector<qint64> equalSigns; // of the start tag being read, when observed
     char32_t lastInTag = 0;
     char32_t quote = 0;
     State afterQuote = State::Content;

@@ -24,6 +24,7 @@ QtXmlManager::QtXmlManager() = default;
 // it all the same, it ends the process rather than leave a broken registry.
 QtXmlManager::~QtXmlManager()
 {
+    lastFound = nullptr;
     while (!documents.isEmpty())
         delete documents.takeLast();
 }
@@ -63,6 +64,8 @@ int QtXmlManager::removeDocument(int docID)
         // Out of the list before it is destroyed, so that a counter fault thrown
         // by the destructor cannot leave a dangling entry behind.
         RurUrOroDoc* document = documents.takeAt(i);
+        if (document == lastFound)
+            lastFound = nullptr;
         workingDocumentID = -1;
         delete document;
         return docID;
@@ -70,18 +73,16 @@ int QtXmlManager::removeDocument(int docID)
     return -1;
 }
 
-RurUrOroDoc* QtXmlManager::findDocument(int docID)
+RurUrOroDoc* QtXmlManager::searchDocument(int docID)
 {
     for (RurUrOroDoc* document : qAsConst(documents)) {
-        if (document->getDocumentID() == docID)
+        if (document->getDocumentID() == docID) {
+            lastFound = document;
+            lastFoundID = docID;
             return document;
+        }
     }
     return nullptr;
-}
-
-bool QtXmlManager::documentExist(int docID)
-{
-    return findDocument(docID) != nullptr;
 }
 
 int QtXmlManager::getWorkingDocument() const

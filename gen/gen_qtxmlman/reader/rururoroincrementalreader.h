@@ -63,6 +63,7 @@ private:
     bool endTagClosesCurrentElement() const;
     QXmlStreamAttributes currentAttributes() const;
     QString sharedName(QStringView name);
+    QString handOutText(QStringView text);
     RurUrOroEntity* handOutElement(QString* name);
     RurUrOroEntity* reportElement(int* entityType, QString* name);
     RurUrOroEntity* reportAttribute(int* entityType, QString* name, QString* value);
@@ -82,7 +83,9 @@ private:
     bool textEndTagUncounted = false;
     // Names repeat: handing out a shared copy of a recent one saves an
     // allocation per event.
-    std::array<QString, 32> recentNames;
+    std::array<QString, 64> recentNames;
+    // The text or value handed out last, its memory used again for the next.
+    QString textBuffer;
     std::unique_ptr<QIODevice> device;
     // Between the device and the stream reader: the input limits.
     std::unique_ptr<RurUrOroGuardedInput> guard;
