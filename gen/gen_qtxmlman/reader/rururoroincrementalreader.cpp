@@ -324,8 +324,8 @@ RurUrOroEntity* RurUrOroIncrementalReader::getNextEntity(int* entityType, QStrin
     case ElementPending:
         return reportElement(entityType, name);
     case ElementReported:
-        if (xmlReader.isStartElement() && !xmlReader.attributes().isEmpty()) {
-            pendingAttributes = xmlReader.attributes();
+        if (QXmlStreamAttributes attributes = currentAttributes(); !attributes.isEmpty()) {
+            pendingAttributes = std::move(attributes);
             reportedAttributeIndex = 0;
             parseState = ReportingAttributes;
             return reportAttribute(entityType, name, value);
