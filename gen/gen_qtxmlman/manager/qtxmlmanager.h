@@ -22,7 +22,7 @@ class QtXmlManager : public RurUrOroIncrementalReaderInterface, public RurUrOroI
 public:
     // The process-wide manager, made on first use and never destroyed: documents
     // still registered live as long as the process. Inline, as every call of
-    // the C interface asks for it (4 M of the instructions of a walk).
+    // the C interface asks for it (6 M of the instructions of a walk).
     static QtXmlManager* instance()
     {
         static QtXmlManager* const manager = new QtXmlManager;
