@@ -11,13 +11,6 @@
 #include <memory>
 #include <new>
 
-QtXmlManager* QtXmlManager::instance()
-{
-    // Never destroyed: documents still registered live as long as the process.
-    static QtXmlManager* const manager = new QtXmlManager;
-    return manager;
-}
-
 QtXmlManager::QtXmlManager() = default;
 
 // A document's counter fault cannot arise here (each is destroyed once); should
