@@ -3,12 +3,15 @@
 // recursive QDomDocument walk of the same tree that reads the same names,
 // values and texts. A walk that grows faster than the document shows as a ratio
 // that climbs from one size to the next. Each load is shown beside a plain
-// QDomDocument::setContent of the same bytes, with the share its input check takes.
+// QDomDocument::setContent of the same bytes, with the share its input check
+// takes, and each save (the document's text, indented by 4, attributes in the
+// library's order) beside QDomDocument::toString(4) of the plain tree.
 //
 // usage: bench_dom [rounds]    default 3 (ten times as many for the small
-// documents); the two walks take turns. Printed: the fastest round of each and
-// their ratio, and the median of the ratios of rounds run side by side, which
-// other load on the machine sways least.
+// documents); the walks and saves take turns. Printed: the fastest round of
+// each and their ratio, and for walks the median of the ratios of rounds run
+// side by side, which other load on the machine sways least.
+#include "bench_inputs.h"
 #include "genqtdomdocument.h"
 #include "rururorodocumentcheck.h"
 
@@ -21,28 +24,6 @@
 #include <vector>
 
 namespace {
-
-// <root><c n="7">text 7</c>...</root>
-QByteArray manyChildren(int count)
-{
-    QByteArray xml = "<root>\n";
-    for (int i = 0; i < count; ++i)
-        xml += "  <c n=\"" + QByteArray::number(i) + "\">text " + QByteArray::number(i) + "</c>\n";
-    return xml + "</root>\n";
-}
-
-// <root><e a0="0" a1="1" .../>...</root>
-QByteArray manyAttributes(int elements, int attributesEach)
-{
-    QByteArray xml = "<root>\n";
-    for (int i = 0; i < elements; ++i) {
-        xml += "  <e";
-        for (int k = 0; k < attributesEach; ++k)
-            xml += " a" + QByteArray::number(k) + "=\"" + QByteArray::number(i + k) + "\"";
-        xml += "/>\n";
-    }
-    return xml + "</root>\n";
-}
 
 qint64 walkEntities(GenQtDomDocument& document)
 {
@@ -109,7 +90,7 @@ void measure(const char* label, const QByteArray& xml, int rounds)
     const double check = seconds([&] { checkWholeDocument(xml); });
 
     qint64 entitySink = 0, plainSink = 0;
-    double entities = 1e30, baseline = 1e30;
+    double entities = 1e30, baseline = 1e30, save = 1e30, plainSave = 1e30;
     std::vector<double> ratios;
     for (int r = 0; r < rounds; ++r) {
         const double walk = seconds([&] { entitySink = walkEntities(document); });
@@ -120,12 +101,15 @@ void measure(const char* label, const QByteArray& xml, int rounds)
         entities = std::min(entities, walk);
         baseline = std::min(baseline, plainWalk);
         ratios.push_back(walk / plainWalk);
+        save = std::min(save, seconds([&] { document.documentToString(4); }));
+        plainSave = std::min(plainSave, seconds([&] { plain.toString(4); }));
     }
     std::sort(ratios.begin(), ratios.end());
-    std::printf("%-24s %6.1f MB  load %6.2f s (plain %6.2f s, input check %.3f s = %.1f%%)  walk %6.3f s  plain %6.3f s"
-                "  ratio %4.2f, median of rounds %4.2f%s\n",
-                label, xml.size() / 1e6, load, plainLoad, check, 100 * check / plainLoad, entities, baseline,
-                entities / baseline, ratios[ratios.size() / 2], entitySink == plainSink ? "" : "  (walks disagree)");
+    std::printf("%-22s %5.1f MB  load %5.2f s (plain %5.2f s, input check %.1f%%)  walk %6.3f s (plain %6.3f s) "
+                "ratio %4.2f, median of rounds %4.2f  save %6.3f s (plain %6.3f s) ratio %4.2f%s\n",
+                label, xml.size() / 1e6, load, plainLoad, 100 * check / plainLoad, entities, baseline,
+                entities / baseline, ratios[ratios.size() / 2], save, plainSave, save / plainSave,
+                entitySink == plainSink ? "" : "  (walks disagree)");
 }
 
 } // namespace
@@ -133,9 +117,11 @@ void measure(const char* label, const QByteArray& xml, int rounds)
 int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    measure("100000 children", manyChildren(100000), 10 * rounds);
-    measure("1000000 children", manyChildren(1000000), rounds);
-    measure("20000 x 50 attributes", manyAttributes(20000, 50), rounds);
-    measure("2000 x 500 attributes", manyAttributes(2000, 500), rounds);
+    for (const auto& [shape, shapeRounds] : {std::pair{flatChildren(100000), 10 * rounds},
+                                             {flatChildren(1000000), rounds},
+                                             {attributeRows(20000, 50), rounds},
+                                             {attributeRows(2000, 500), rounds},
+                                             {records(50000), rounds}})
+        measure(shape.label.constData(), shapeBytes(shape), shapeRounds);
     return 0;
 }

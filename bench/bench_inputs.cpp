@@ -50,12 +50,19 @@ Shape recordsOfSize(qint64 bytes)
     return shape;
 }
 
+namespace {
+
+const QByteArray documentHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>";
+const QByteArray documentTail = "</root>\n";
+
+} // namespace
+
 qint64 writeShape(const Shape& shape, const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return -1;
-    QByteArray piece = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>";
+    QByteArray piece = documentHead;
     for (qint64 i = 0; i < shape.items; ++i) {
         piece += shape.item(i);
         if (piece.size() >= 1 << 20) {
@@ -64,8 +71,16 @@ qint64 writeShape(const Shape& shape, const QString& path)
             piece.truncate(0);
         }
     }
-    piece += "</root>\n";
+    piece += documentTail;
     if (file.write(piece) != piece.size() || !file.flush())
         return -1;
     return file.size();
+}
+
+QByteArray shapeBytes(const Shape& shape)
+{
+    QByteArray bytes = documentHead;
+    for (qint64 i = 0; i < shape.items; ++i)
+        bytes += shape.item(i);
+    return bytes + documentTail;
 }

@@ -26,3 +26,5 @@ Shape recordsOfSize(qint64 bytes);
 
 // Returns the file's size, or -1 when it cannot be written.
 qint64 writeShape(const Shape& shape, const QString& path);
+// The same bytes in memory, for documents small enough to hold.
+QByteArray shapeBytes(const Shape& shape);
