@@ -35,7 +35,8 @@ QByteArray utf16(const QString& text)
 
 TEST(DomAttributeOrder, LoadedElementsShowTheirStartTagsOrder)
 {
-    const QString wide = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?><r z=\"1\" a=\"2\"><e \xe9=\"1\" b=\"2\"/></r>");
+    const QString wide =
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?><r z=\"1\" a=\"2\"><e \xe9=\"1\" b=\"2\"/></r>");
     const struct {
         QByteArray xml;
         QString names;
@@ -90,6 +91,17 @@ TEST(DomAttributeOrder, BuiltAttributesKeepTheOrderAdded)
     EXPECT_TRUE(built.getNamedAttribute(start, QStringLiteral("ab"), &value, true, id));
     EXPECT_EQ(value, QStringLiteral("aB"));
     built.endTraversion(id);
+
+    // A prefixed name is found as the walk shows it, and by its local name as before.
+    Document prefixed = loaded("<r xmlns:p='urn:p' p:a='1' q='2'/>");
+    RurUrOroEntity* root = prefixed->beginTraversion(QString(), prefixed->getDocumentID());
+    for (const char* name : {"p:a", "a", "P:A"}) {
+        const bool noCase = name[0] == 'P';
+        value.clear();
+        EXPECT_TRUE(prefixed->getNamedAttribute(root, QLatin1String(name), &value, noCase, prefixed->getDocumentID()));
+        EXPECT_EQ(value, QStringLiteral("1")) << name;
+    }
+    prefixed->endTraversion(prefixed->getDocumentID());
 
     // Added to a loaded element: after the ones its start tag gave.
     Document document = loaded("<r y='1' x='2'/>");

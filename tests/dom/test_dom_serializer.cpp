@@ -37,7 +37,8 @@ QString savedAsQtSaves(const QDomDocument& document, int indent)
         while (attributeStart > 0 && isNameCharacter(saved.at(attributeStart - 1)))
             --attributeStart;
         const int declarationStart = at + 2;
-        const int declarationEnd = saved.indexOf(QLatin1Char('"'), saved.indexOf(QLatin1Char('"'), declarationStart) + 1) + 1;
+        const int declarationValue = saved.indexOf(QLatin1Char('"'), declarationStart);
+        const int declarationEnd = saved.indexOf(QLatin1Char('"'), declarationValue + 1) + 1;
         const QString attribute = saved.mid(attributeStart, at + 1 - attributeStart);
         const QString declaration = saved.mid(declarationStart, declarationEnd - declarationStart);
         saved.replace(attributeStart, declarationEnd - attributeStart, declaration + QLatin1Char(' ') + attribute);

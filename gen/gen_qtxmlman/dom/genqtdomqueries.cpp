@@ -84,13 +84,15 @@ bool GenQtDomDocument::getNamedAttribute(RurUrOroEntity* entity, const QString& 
         writeOut(value, exact.nodeValue());
         return true;
     }
-    if (!noCase)
+    // Qt's hash files a prefixed attribute under its local name only, so a
+    // qualified name is looked for among them all. Of names that differ only in
+    // case, the first one shown wins.
+    if (!noCase && !name.contains(QLatin1Char(':')))
         return false;
-    // Of names that differ only in case, the first one shown wins.
     DomAttributeList ordered;
     attributeOrder.attributesOf(entity->domNode->node.toElement(), ordered);
     for (const QDomNode& attribute : ordered) {
-        if (attribute.nodeName().compare(name, Qt::CaseInsensitive) == 0) {
+        if (attribute.nodeName().compare(name, noCase ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0) {
             writeOut(value, attribute.nodeValue());
             return true;
         }
