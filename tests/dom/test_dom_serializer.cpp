@@ -1,6 +1,7 @@
 // The serializer against Qt's own save, byte for byte, wherever Qt's hash
-// order cannot show: no element of two attributes, no document type of two
-// entities or two notations. Where it could show, the order is checked as such.
+// order cannot show: attributes given in Qt's order or one to an element, no
+// document type of two entities or two notations. Where it could show, the
+// order is checked as such.
 #include "genqtdomserializer.h"
 
 #include <QDirIterator>
@@ -12,7 +13,14 @@
 
 namespace {
 
-// Qt's order backwards: the same as Qt's only for an element of one attribute.
+// Qt's own order, and Qt's order backwards: the same only for an element of
+// one attribute.
+void inQtOrder(const QDomElement& element, DomAttributeList& nodes)
+{
+    for (int i = 0; i < element.attributes().count(); ++i)
+        nodes.append(element.attributes().item(i));
+}
+
 void againstQtOrder(const QDomElement& element, DomAttributeList& nodes)
 {
     for (int i = element.attributes().count() - 1; i >= 0; --i)
@@ -47,22 +55,12 @@ QString savedAsQtSaves(const QDomDocument& document, int indent)
     return saved;
 }
 
-void expectSavedAsQtSaves(const QDomDocument& document, const QString& what)
+void expectSavedAsQtSaves(const QDomDocument& document, const QString& what, const AttributesInOrder& order)
 {
     for (int indent : {-1, 0, 1, 2, 4})
-        EXPECT_EQ(serializeDocument(document, indent, againstQtOrder).toStdU16String(),
+        EXPECT_EQ(serializeDocument(document, indent, order).toStdU16String(),
                   savedAsQtSaves(document, indent).toStdU16String())
             << what.toStdString() << ", indent " << indent;
-}
-
-void keepOneAttribute(const QDomNode& parent)
-{
-    for (QDomNode node = parent.firstChild(); !node.isNull(); node = node.nextSibling()) {
-        QDomElement element = node.toElement();
-        while (element.attributes().count() > 1)
-            element.removeAttributeNode(element.attributes().item(1).toAttr());
-        keepOneAttribute(node);
-    }
 }
 
 TEST(DomSerializer, WritesTheBundledFilesAsQtDoes)
@@ -74,11 +72,13 @@ TEST(DomSerializer, WritesTheBundledFilesAsQtDoes)
             ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
             QDomDocument document;
             loaded += document.setContent(&file, true);
-            for (QDomNamedNodeMap map : {document.doctype().entities(), document.doctype().notations()})
-                while (map.count() > 1)
-                    map.removeNamedItem(map.item(1).nodeName());
-            keepOneAttribute(document);
-            expectSavedAsQtSaves(document, file.fileName());
+            // Given Qt's order, attributes come out as Qt writes them. Several
+            // entities or notations come in hash order from Qt and sorted from
+            // us; the order test below covers them.
+            const QDomDocumentType type = document.doctype();
+            if (type.entities().count() > 1 || type.notations().count() > 1)
+                continue;
+            expectSavedAsQtSaves(document, file.fileName(), inQtOrder);
         }
     }
     EXPECT_GE(loaded, 20);
@@ -215,7 +215,8 @@ TEST(DomSerializer, WritesGeneratedDocumentsAsQtDoes)
     for (int triple = 0; triple < DocumentGenerator::Triples; ++triple)
         for (bool inElement : {false, true})
             expectSavedAsQtSaves(generator.document(triple, inElement),
-                                 QStringLiteral("triple %1, in element %2").arg(triple).arg(inElement));
+                                 QStringLiteral("triple %1, in element %2").arg(triple).arg(inElement),
+                                 againstQtOrder);
 }
 
 TEST(DomSerializer, WritesAttributesInTheGivenOrderAndDeclarationsByName)
