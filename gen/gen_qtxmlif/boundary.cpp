@@ -45,6 +45,28 @@ bool narrowAscii(const QString& text, char (&bytes)[Size])
     return qtversion::local8BitKeepsAscii();
 }
 
+// An unpaired surrogate reaches the host as '?', as a save writes it: left to
+// the local encoder it would vanish at the end of a text on Qt 5 and become
+// U+FFFD on Qt 6.
+QByteArray toLocal(const QString& text)
+{
+    const int size = text.size();
+    const QChar* chars = text.constData();
+    QString paired;
+    for (int i = 0; i < size; ++i) {
+        if (!chars[i].isSurrogate())
+            continue;
+        if (chars[i].isHighSurrogate() && i + 1 < size && chars[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (paired.isNull())
+            paired = text;
+        paired[i] = QLatin1Char('?');
+    }
+    return (paired.isNull() ? text : paired).toLocal8Bit();
+}
+
 } // namespace
 
 void setString(char** target, const QString& text, const char* file, int line)
@@ -54,7 +76,7 @@ void setString(char** target, const QString& text, const char* file, int line)
     // Most names and values are short ASCII: they are copied from the stack,
     // without a codec call and an intermediate heap buffer per string.
     char ascii[128];
-    *target = gen__str_dup_fn(narrowAscii(text, ascii) ? ascii : text.toLocal8Bit().constData(), file, line);
+    *target = gen__str_dup_fn(narrowAscii(text, ascii) ? ascii : toLocal(text).constData(), file, line);
 }
 
 std::uint32_t traceFailure(std::uint32_t status, const char* file, int line)

@@ -28,8 +28,21 @@ TEST(DomLoad, ReportsTheErrorPositionOnlyOnFailure)
 {
     EXPECT_EQ(loadOutcome("<a>\n<b>\n<c></b>\n</a>"), QStringLiteral("3:7"));
     // A save could not give back a name holding a C0 control: refused at the control.
-    EXPECT_EQ(loadOutcome("<r i\x0c=\"1\"/>"), QStringLiteral("1:5"));
-    EXPECT_EQ(loadOutcome("<r><a b=\"1\" c\x1b" "d=\"2\"/></r>"), QStringLiteral("1:14"));
+    const struct {
+        const char* xml;
+        const char* position;
+    } controlsInNames[] = {
+        {"<r i\x0c=\"1\"/>", "1:5"},
+        {"<r><a b=\"1\" c\x1b" "d=\"2\"/></r>", "1:14"},
+        {"<r>a<?t\x18?></r>", "1:8"},
+        {"<r xmlns:p\x01=\"u\"/>", "1:11"},
+        {"<!DOCTYPE r\x02><r/>", "1:12"},
+        {"<!DOCTYPE r [<!ENTITY a\x18" "b SYSTEM \"x\">]><r/>", "1:24"},
+        {"<!DOCTYPE r [<!NOTATION n\x18 SYSTEM \"x\">]><r/>", "1:26"},
+        {"<!DOCTYPE r [<!ELEMENT r (a\x18)>]><r/>", "1:28"},
+    };
+    for (const auto& [xml, position] : controlsInNames)
+        EXPECT_EQ(loadOutcome(xml), QLatin1String(position)) << xml;
     // Empty input leaves no document element; the one made again is part of the tree.
     GenQtDomDocument empty(QString(), false);
     EXPECT_EQ(loadInto(empty, QByteArray()), parserVerdict(QByteArray()));
