@@ -27,11 +27,13 @@ TEST(DomOutput, SaveWritesOneDeclarationAndIndentsByFourWhileStringsIndentByTwo)
 TEST(DomLoad, ReportsTheErrorPositionOnlyOnFailure)
 {
     EXPECT_EQ(loadOutcome("<a>\n<b>\n<c></b>\n</a>"), QStringLiteral("3:7"));
-    // A save could not give back a name holding a C0 control: refused at the control.
+    // Names a save could not give back, such as those holding a C0 control or an
+    // instruction's target that Qt takes only when no data follows it: refused
+    // at their first character no name may hold.
     const struct {
         const char* xml;
         const char* position;
-    } controlsInNames[] = {
+    } unwritableNames[] = {
         {"<r i\x0c=\"1\"/>", "1:5"},
         {"<r><a b=\"1\" c\x1b" "d=\"2\"/></r>", "1:14"},
         {"<r>a<?t\x18?></r>", "1:8"},
@@ -40,8 +42,11 @@ TEST(DomLoad, ReportsTheErrorPositionOnlyOnFailure)
         {"<!DOCTYPE r [<!ENTITY a\x18" "b SYSTEM \"x\">]><r/>", "1:24"},
         {"<!DOCTYPE r [<!NOTATION n\x18 SYSTEM \"x\">]><r/>", "1:26"},
         {"<!DOCTYPE r [<!ELEMENT r (a\x18)>]><r/>", "1:28"},
+        {"<r>a<?t~u?></r>", "1:8"},
+        {"<?xml version=\"1.0\"?>\n<r>\n  <?p?>x<?c\xc3\x97" "d?></r>", "3:12"},
+        {"<?xml~?><r/>", "1:6"},
     };
-    for (const auto& [xml, position] : controlsInNames)
+    for (const auto& [xml, position] : unwritableNames)
         EXPECT_EQ(loadOutcome(xml), QLatin1String(position)) << xml;
     // Empty input leaves no document element; the one made again is part of the tree.
     GenQtDomDocument empty(QString(), false);

@@ -50,6 +50,10 @@ constexpr bool domPlacesEmptyElementsAtTheirSlash = QT_VERSION < QT_VERSION_CHEC
 // Qt 6's DOM parser takes C0 controls in names, which Qt 5's refuses itself.
 constexpr bool domParserTakesControlsInNames = QT_VERSION >= QT_VERSION_CHECK(6, 0, 0);
 
+// Qt 6's DOM parser checks an instruction's target only when something follows
+// it before "?>"; Qt 5's checks every target.
+constexpr bool domParserTakesBareInstructionTargetsUnchecked = QT_VERSION >= QT_VERSION_CHECK(6, 0, 0);
+
 // Makes the local 8-bit encoding UTF-8, as it always is with Qt 6 on Unix.
 inline void useUtf8AsLocal8Bit()
 {

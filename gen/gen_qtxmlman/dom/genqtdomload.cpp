@@ -6,7 +6,10 @@
 
 #include <QBuffer>
 #include <QDomProcessingInstruction>
+#include <QXmlStreamReader>
 
+#include <algorithm>
+#include <string>
 #include <utility>
 
 namespace {
@@ -48,6 +51,68 @@ RurUrOroInputRefusal controlInName(const QByteArray& bytes)
     return qtversion::domParserTakesControlsInNames ? firstControlCharacter(bytes) : RurUrOroInputRefusal();
 }
 
+// The node after `node` in document order, null after the last.
+QDomNode following(QDomNode node)
+{
+    if (node.hasChildNodes())
+        return node.firstChild();
+    while (!node.isNull() && node.nextSibling().isNull())
+        node = node.parentNode();
+    return node.isNull() ? node : node.nextSibling();
+}
+
+// Most targets are ASCII names, which Qt takes; any other is put to Qt's
+// parser. "xml" alone is reserved, yet begins names it takes.
+bool takesAsTargetBeforeData(const QString& target)
+{
+    const auto asciiStart = [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'; };
+    const auto asciiName = [&](QChar c) { return asciiStart(c) || (c >= u'0' && c <= u'9') || c == u'-' || c == u'.'; };
+    if (!target.isEmpty() && asciiStart(target.at(0)) && std::all_of(target.cbegin(), target.cend(), asciiName))
+        return true;
+    if (target.compare(QLatin1String("xml"), Qt::CaseInsensitive) == 0)
+        return true;
+    QXmlStreamReader reader(QLatin1String("<r><?") + target + QLatin1String(" ?></r>"));
+    while (!reader.atEnd())
+        reader.readNext();
+    return !reader.hasError();
+}
+
+// The UTF-16 offset of the first character of a refused target that no name
+// may hold there: every shorter start of a name is a name, so the longest
+// start Qt takes is found by halving, in as many parses as the length has bits.
+int firstCharacterNotTaken(const QString& target)
+{
+    const std::u32string characters = target.toStdU32String();
+    const auto start = [&](std::size_t length) { return QString::fromStdU32String(characters.substr(0, length)); };
+    std::size_t taken = 0;
+    std::size_t refused = characters.size();
+    while (refused - taken > 1) {
+        const std::size_t middle = taken + (refused - taken) / 2;
+        (takesAsTargetBeforeData(start(middle)) ? taken : refused) = middle;
+    }
+    return int(start(taken).size());
+}
+
+// Qt 6's parser takes `<?a~b?>`, but not the `<?a~b ?>` a save writes of it,
+// with the blank that follows every target. Such a document is refused where
+// Qt 5 refuses it: at the target's first character no name may hold. The
+// parser places an instruction at the ">" of its "?>", which follows a target
+// without data at once.
+RurUrOroInputRefusal bareTargetNotTakenBeforeData(const QDomDocument& document, const QByteArray& bytes)
+{
+    if (!qtversion::domParserTakesBareInstructionTargetsUnchecked || !mayHoldInstruction(bytes))
+        return RurUrOroInputRefusal();
+    for (QDomNode node = document.firstChild(); !node.isNull(); node = following(node)) {
+        const QString target = node.nodeName();
+        if (node.isProcessingInstruction() && !takesAsTargetBeforeData(target)) {
+            const int targetColumn = node.columnNumber() - 1 - int(target.size());
+            return RurUrOroInputRefusal{true, node.lineNumber(), targetColumn + firstCharacterNotTaken(target),
+                                        QString()};
+        }
+    }
+    return RurUrOroInputRefusal();
+}
+
 } // namespace
 
 bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
@@ -63,12 +128,14 @@ bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
         line = refusal.line;
         column = refusal.column;
     } else if ((parsed = parse(domDocument, bytes, attributeOrder, &line, &column))) {
-        const RurUrOroInputRefusal control = controlInName(bytes);
-        if (control.found) {
+        RurUrOroInputRefusal unreadable = controlInName(bytes);
+        if (!unreadable.found)
+            unreadable = bareTargetNotTakenBeforeData(domDocument, bytes);
+        if (unreadable.found) {
             parsed = false;
             domDocument = QDomDocument();
-            line = control.line;
-            column = control.column;
+            line = unreadable.line;
+            column = unreadable.column;
         }
     }
     if (parsed)

@@ -184,6 +184,19 @@ RurUrOroInputRefusal firstControlCharacter(const QByteArray& bytes)
     return controlAmong(reinterpret_cast<const uchar*>(bytes.constData()) + bom, bytes.size() - bom);
 }
 
+bool mayHoldInstruction(const QByteArray& bytes)
+{
+    const ParsedInput input(bytes);
+    if (!input.isUtf8InPlace()) {
+        const QString& text = input.decodedText();
+        const bool declared = text.startsWith(QLatin1String("<?xml")) && text.size() > 5 && isBlank(text.at(5).unicode());
+        return text.indexOf(QLatin1String("<?"), declared ? 5 : 0) >= 0;
+    }
+    const int bom = input.codeUnits().bomBytes;
+    const bool declared = bytes.mid(bom, 5) == "<?xml" && bytes.size() > bom + 5 && isBlank(uchar(bytes.at(bom + 5)));
+    return bytes.indexOf("<?", declared ? bom + 5 : bom) >= 0;
+}
+
 QString decodedAsParsed(const QByteArray& bytes)
 {
     return ParsedInput(bytes).text();

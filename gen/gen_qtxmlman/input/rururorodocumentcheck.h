@@ -45,6 +45,10 @@ RurUrOroInputRefusal checkDecodedText(const QString& text, RurUrOroStartTagSink*
 // when there is none.
 RurUrOroInputRefusal firstControlCharacter(const QByteArray& bytes);
 
+// Whether the characters the parser reads hold a processing instruction other
+// than a declaration at their start: "<?" anywhere else, in a comment too.
+bool mayHoldInstruction(const QByteArray& bytes);
+
 // The characters the parser reads from the bytes: the encoding its first bytes
 // or its declaration give, decoded as the parser decodes it.
 QString decodedAsParsed(const QByteArray& bytes);
