@@ -22,7 +22,8 @@
  *
  * Strings. Names, values and texts travel both ways in Qt's local 8-bit encoding
  * (UTF-8 with Qt 5.15 or Qt 6 on Debian 12, whatever the host's locale); file paths are
- * UTF-8. A buffer given to a buffer loader is XML text in the encoding it declares,
+ * given to the system byte for byte (UTF-8 by convention, any other bytes name their own
+ * file, a leading U+FEFF included). A buffer given to a buffer loader is XML text in the encoding it declares,
  * not a local 8-bit string. A string argument is empty when it is
  * NULL or its first byte is NUL. Every string handed back through a `char **` is a
  * new copy (gen__str_dup_fn) that the caller releases with
@@ -166,7 +167,7 @@ RURUROR_API uint32_t gen__qtxmlif_set_working_document(int doc_id);
 RURUROR_API uint32_t gen__qtxmlif_del_document(int doc_id);
 /* Whether a document has this ID. A negative ID: "INTERNAL" report, false. */
 RURUROR_API bool gen__qtxmlif_document_exist(int doc_id);
-/* Writes the document to `file_path` (UTF-8). The document stays registered and
+/* Writes the document to `file_path`. The document stays registered and
  * the working document unchanged. Links are followed; a device, FIFO or socket is
  * written through (a FIFO without a reader is refused instead of blocking); a
  * regular file is replaced only by complete new content, so a failed save leaves

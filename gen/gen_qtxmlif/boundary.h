@@ -64,10 +64,13 @@ inline QString fromLocal(const char* text)
     return QString::fromLocal8Bit(text, -1);
 }
 
-// File paths arrive as UTF-8.
-inline QString fromPath(const char* path)
+// File paths reach the system as the caller's bytes. Decoded as UTF-8 they
+// would lose a leading U+FEFF and any byte that is not UTF-8, and Qt encodes
+// them again in the locale's encoding: the file read or replaced could be
+// another than the one named.
+inline QByteArray nativePath(const char* path)
 {
-    return QString::fromUtf8(path);
+    return QByteArray(path);
 }
 
 inline RurUrOroEntity* entityOf(void* handle)

@@ -79,7 +79,7 @@ try {
     if (!RURUROR_DOCUMENT_FOUND(RURUROR_KEY_SAVE_ID_NOT_FOUND, doc_id))
         return GEN__QTXMLIF_E_NO_SUCH_ID;
     const char* shownPath = file_path ? file_path : "";
-    RurUrOroSaveTarget target(boundary::fromPath(file_path));
+    RurUrOroSaveTarget target(boundary::nativePath(file_path));
     if (!target.open()) {
         RURUROR_LOG_ERROR(RURUROR_KEY_SAVE_FILE_NOT_OPENED, "Unable to open file for saving : %s", shownPath);
         return GEN__QTXMLIF_E_SAVE_FAILED;

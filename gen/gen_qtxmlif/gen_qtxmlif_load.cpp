@@ -5,10 +5,12 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,17 +25,26 @@ bool hasWideCodeUnits(const QByteArray& head)
     return head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF") || head.contains('\0');
 }
 
-// Only regular files are read: opening a FIFO without a writer blocks for good
-// and a device may never end. A directory, a FIFO or a device therefore counts as
-// a file that cannot be opened: the path names something that exists, so "not
-// found" would send the user looking for a missing file.
-std::unique_ptr<QFile> openForReading(const QFileInfo& info)
+// Only regular files are read: opening a FIFO without a writer blocks for good,
+// a device may never end, and opening some devices does something. A
+// directory, a FIFO or a device therefore counts as a file that cannot be
+// opened: the path names something that exists, so "not found" would send the
+// user looking for a missing file. What is opened is looked at again, in case
+// the path came to name something else in between.
+std::unique_ptr<QFile> openForReading(const QByteArray& path, const struct stat& found)
 {
-    if (!info.isFile())
+    if (!S_ISREG(found.st_mode))
         return nullptr;
-    auto file = std::make_unique<QFile>(info.filePath());
-    if (!file->open(QIODevice::ReadOnly))
+    const int descriptor = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
         return nullptr;
+    struct stat opened;
+    auto file = std::make_unique<QFile>();
+    if (::fstat(descriptor, &opened) != 0 || !S_ISREG(opened.st_mode) ||
+        !file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return nullptr;
+    }
     if (!hasWideCodeUnits(file->peek(4)))
         file->setTextModeEnabled(true);
     return file;
@@ -73,12 +84,13 @@ try {
         return GEN__QTXMLIF_E_NO_DOCUMENT;
     boundary::set(doc_id, -1);
 
-    const QFileInfo info(boundary::fromPath(file_path));
-    if (!info.exists()) {
+    const QByteArray path = boundary::nativePath(file_path);
+    struct stat found;
+    if (::stat(path.constData(), &found) != 0) {
         RURUROR_LOG_ERROR(RURUROR_KEY_FILE_NOT_FOUND, "Unable to find document: %s", file_path);
         return GEN__QTXMLIF_E_NO_DOCUMENT;
     }
-    std::unique_ptr<QFile> opened = openForReading(info);
+    std::unique_ptr<QFile> opened = openForReading(path, found);
     if (!opened) {
         RURUROR_LOG_ERROR(RURUROR_KEY_FILE_NOT_OPENED, "Unable to open document: %s", file_path);
         return GEN__QTXMLIF_E_OPEN_FAILED;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fstream>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -151,8 +152,8 @@ protected:
     }
     static std::string read(const QByteArray& name)
     {
-        QFile file(QFile::decodeName(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "unreadable";
+        std::ifstream file(name.constData(), std::ios::binary);
+        return file ? std::string(std::istreambuf_iterator<char>(file), {}) : "unreadable";
     }
     // What a save to a new file gives.
     std::string expected()
@@ -191,6 +192,25 @@ TEST_P(WrittenDestinations, LinksAreWrittenThroughAndStayLinks)
     EXPECT_EQ(read(existing), expected());
     EXPECT_EQ(read(path("fresh.xml")), expected());
     EXPECT_EQ(kind(existing), mode_t(S_IFREG));
+}
+
+// A path is the caller's bytes: a name that is not UTF-8, or that begins with
+// U+FEFF, names that file and no other, for the save and for both loaders.
+TEST_P(WrittenDestinations, PathsAreTheCallersBytes)
+{
+    const QByteArray plain = path("b.xml");
+    ASSERT_TRUE(std::ofstream(plain.constData()) << "<kept/>");
+    for (const QByteArray& name : {QByteArray("caf\xe9.xml"), QByteArray("\xef\xbb\xbf" "b.xml")}) {
+        const QByteArray named = path(".") + '/' + name;
+        EXPECT_EQ(save(named), GEN__QTXMLIF_OK) << name.constData();
+        EXPECT_EQ(read(named), expected());
+        for (auto load : {gen__qtxmlif_load, gen__qtxmlif_load_incremental}) {
+            int id = -1;
+            EXPECT_EQ(load(named.constData(), &id), GEN__QTXMLIF_OK) << name.constData();
+            EXPECT_EQ(gen__qtxmlif_del_document(id), GEN__QTXMLIF_OK);
+        }
+    }
+    EXPECT_EQ(read(plain), "<kept/>");
 }
 
 // A private null device takes the bytes and stays a device; a full one refuses

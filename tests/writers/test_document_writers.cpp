@@ -29,7 +29,7 @@ QByteArray readFile(const QString& path)
 // Saves as the C layer does; "refused: " marks a failed save.
 QByteArray saveAs(RurUrOroDoc& document, const QString& path)
 {
-    RurUrOroSaveTarget target(path);
+    RurUrOroSaveTarget target(QFile::encodeName(path));
     const bool saved = target.open() && document.save(target.device(), document.getDocumentID()) && target.commit();
     return (saved ? QByteArray() : QByteArray("refused: ")) + readFile(path);
 }

@@ -29,7 +29,7 @@ protected:
     }
     static bool save(const QString& name, const QByteArray& bytes)
     {
-        RurUrOroSaveTarget target(name);
+        RurUrOroSaveTarget target(QFile::encodeName(name));
         return target.open() && target.device()->write(bytes) == bytes.size() && target.commit();
     }
     static struct stat status(const QString& name)
@@ -52,7 +52,7 @@ TEST_F(SaveTarget, ReplacesARegularFileWholeOnlyWhenCommitted)
 {
     const QString destination = write("doc.xml", "old");
     {
-        RurUrOroSaveTarget target(destination);
+        RurUrOroSaveTarget target(QFile::encodeName(destination));
         ASSERT_TRUE(target.open());
         ASSERT_EQ(target.device()->write("dropped"), 7);
         EXPECT_EQ(entries().size(), 2) << "a new file beside";
@@ -60,7 +60,7 @@ TEST_F(SaveTarget, ReplacesARegularFileWholeOnlyWhenCommitted)
     EXPECT_EQ(read(destination), "old");
     EXPECT_EQ(entries(), QStringList(QStringLiteral("doc.xml")));
 
-    RurUrOroSaveTarget target(destination);
+    RurUrOroSaveTarget target(QFile::encodeName(destination));
     ASSERT_TRUE(target.open());
     ASSERT_EQ(target.device()->write("new"), 3);
     ASSERT_TRUE(QFile::remove(destination)) << "removed meanwhile";

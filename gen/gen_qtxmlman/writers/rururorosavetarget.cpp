@@ -73,7 +73,7 @@ bool keepOwnerAndMode(int descriptor, const struct stat& old)
 
 } // namespace
 
-RurUrOroSaveTarget::RurUrOroSaveTarget(const QString& path) : path(path) {}
+RurUrOroSaveTarget::RurUrOroSaveTarget(const QByteArray& path) : path(path) {}
 
 RurUrOroSaveTarget::~RurUrOroSaveTarget()
 {
@@ -82,7 +82,7 @@ RurUrOroSaveTarget::~RurUrOroSaveTarget()
 
 bool RurUrOroSaveTarget::open()
 {
-    destination = followLinks(QFile::encodeName(path));
+    destination = followLinks(path);
     descriptor = destination.isEmpty() ? -1 : openDestination();
     // The descriptor stays ours: commit syncs it after Qt's last write.
     if (descriptor >= 0 && file.open(descriptor, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))

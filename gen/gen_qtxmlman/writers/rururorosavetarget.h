@@ -7,14 +7,14 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QString>
 #include <csignal>
 
 struct stat;
 
 class RurUrOroSaveTarget {
 public:
-    explicit RurUrOroSaveTarget(const QString& path);
+    // `path` in the bytes the system takes.
+    explicit RurUrOroSaveTarget(const QByteArray& path);
     RurUrOroSaveTarget(const RurUrOroSaveTarget&) = delete;
     RurUrOroSaveTarget& operator=(const RurUrOroSaveTarget&) = delete;
     // Discards whatever was not committed.
@@ -35,8 +35,8 @@ private:
     void holdBrokenPipeSignal();
     void releaseBrokenPipeSignal();
 
-    const QString path;
-    QByteArray destination; // the path after links, encoded
+    const QByteArray path;
+    QByteArray destination; // the path after links
     QByteArray beside;      // the new file renamed over the destination; empty when writing to it directly
     int descriptor = -1;
     QFile file;
