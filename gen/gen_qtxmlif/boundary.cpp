@@ -3,6 +3,7 @@
 #include "rururoroqtversion.h"
 
 #include <QByteArray>
+#include <cstring>
 #include <new>
 
 namespace boundary {
@@ -68,6 +69,17 @@ QByteArray toLocal(const QString& text)
 }
 
 } // namespace
+
+QString fromLocal(const char* text)
+{
+    QString decoded = QString::fromLocal8Bit(text, -1);
+    // A UTF-8 decoder takes a leading U+FEFF for a byte order mark and drops it,
+    // yet here it is the host's text like any other character.
+    static const char byteOrderMark[] = "\xEF\xBB\xBF";
+    if (text && std::strncmp(text, byteOrderMark, 3) == 0 && QString::fromLocal8Bit(byteOrderMark, 3).isEmpty())
+        decoded.prepend(QChar(0xFEFF));
+    return decoded;
+}
 
 void setString(char** target, const QString& text, const char* file, int line)
 {

@@ -59,10 +59,7 @@ inline QtXmlManager& manager()
 
 // Names, values and texts arrive in the local 8-bit encoding; a null pointer
 // gives a null string.
-inline QString fromLocal(const char* text)
-{
-    return QString::fromLocal8Bit(text, -1);
-}
+QString fromLocal(const char* text);
 
 // File paths reach the system as the caller's bytes. Decoded as UTF-8 they
 // would lose a leading U+FEFF and any byte that is not UTF-8, and Qt encodes

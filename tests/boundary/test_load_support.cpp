@@ -52,6 +52,13 @@ QString record(int index)
     return QString::fromUtf8(level + " [" + format + "] ") + text;
 }
 
+// The host's bytes as characters: a leading U+FEFF among them is text, not a
+// byte order mark for the decoder to drop.
+QString hostText(const char* text)
+{
+    return QString::fromUtf8(QByteArray(" ") + text).mid(1);
+}
+
 } // namespace
 
 std::string records()
@@ -102,7 +109,7 @@ QStringList walk(int docID)
             events << QStringLiteral("%1 %2 %3=%4%5")
                           .arg(type)
                           .arg(depth)
-                          .arg(QString::fromUtf8(name), QString::fromUtf8(value), isEnd ? " end" : "");
+                          .arg(hostText(name), hostText(value), isEnd ? " end" : "");
         gen__mem_free(name, 1, __FILE__, __LINE__);
         gen__mem_free(value, 1, __FILE__, __LINE__);
     }

@@ -46,4 +46,17 @@ TEST_F(FuzzFindings, UnpairedSurrogatesReachTheHostAsTheSaveWritesThem)
     EXPECT_EQ(walkAfterSaving(id), loaded);
 }
 
+// Text the host hands in comes back whole, a leading U+FEFF too, which a UTF-8
+// decoder would drop as a byte order mark.
+TEST_F(FuzzFindings, HostTextKeepsALeadingByteOrderMark)
+{
+    int id = -1;
+    ASSERT_EQ(gen__qtxmlif_add_document(&id, "r"), GEN__QTXMLIF_OK);
+    ASSERT_EQ(gen__qtxmlif_add_attr("a", "\xef\xbb\xbfv"), GEN__QTXMLIF_OK);
+    ASSERT_EQ(gen__qtxmlif_add_text("\xef\xbb\xbft"), GEN__QTXMLIF_OK);
+    const QStringList built = testsupport::walk(id);
+    EXPECT_EQ(built, QStringList({"1 0 r=", "2 0 a=\xef\xbb\xbfv", "3 0 \xef\xbb\xbft=", "1 0 r= end"}));
+    EXPECT_EQ(walkAfterSaving(id), built);
+}
+
 } // namespace
