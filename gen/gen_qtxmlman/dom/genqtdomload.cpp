@@ -103,8 +103,10 @@ RurUrOroInputRefusal bareTargetNotTakenBeforeData(const QDomDocument& document, 
     if (!qtversion::domParserTakesBareInstructionTargetsUnchecked || !mayHoldInstruction(bytes))
         return RurUrOroInputRefusal();
     for (QDomNode node = document.firstChild(); !node.isNull(); node = following(node)) {
+        if (!node.isProcessingInstruction())
+            continue;
         const QString target = node.nodeName();
-        if (node.isProcessingInstruction() && !takesAsTargetBeforeData(target)) {
+        if (!takesAsTargetBeforeData(target)) {
             const int targetColumn = node.columnNumber() - 1 - int(target.size());
             return RurUrOroInputRefusal{true, node.lineNumber(), targetColumn + firstCharacterNotTaken(target),
                                         QString()};
