@@ -71,6 +71,8 @@ TEST(DomLoad, TakesWhatTheParserReadsAndKeepsItsTree)
         {"<u> \xc2\xa0</u>", QStringLiteral("<u/>")},
         {"<r><p:a/></r>", QStringLiteral("<r><a/></r>")},
         {"<r>\x01</r>", QStringLiteral("<r>\x01</r>")},
+        {"<?xml version=\"1.0\"?>\n<!DOCTYPE p:r><p:r xmlns:p=\"u\"/>",
+         QStringLiteral("<!DOCTYPE p:r>\n<p:r xmlns:p=\"u\"/>")},
     };
     for (const auto& [xml, tree] : cases) {
         if (parserVerdict(xml) == QLatin1String("loaded"))

@@ -54,6 +54,9 @@ constexpr bool domParserTakesControlsInNames = QT_VERSION >= QT_VERSION_CHECK(6,
 // it before "?>"; Qt 5's checks every target.
 constexpr bool domParserTakesBareInstructionTargetsUnchecked = QT_VERSION >= QT_VERSION_CHECK(6, 0, 0);
 
+// Qt 6's DOM parser keeps only the local part of the document type's name.
+constexpr bool domParserDropsDocumentTypePrefix = QT_VERSION >= QT_VERSION_CHECK(6, 0, 0);
+
 // Makes the local 8-bit encoding UTF-8, as it always is with Qt 6 on Unix.
 inline void useUtf8AsLocal8Bit()
 {

@@ -63,9 +63,10 @@ bool GenQtDomDocument::save(QIODevice* device, int docID)
 
 QString GenQtDomDocument::documentToString(int indent)
 {
-    return serializeDocument(domDocument, indent, [this](const QDomElement& element, DomAttributeList& ordered) {
+    const auto order = [this](const QDomElement& element, DomAttributeList& ordered) {
         attributeOrder.attributesOf(element, ordered);
-    });
+    };
+    return serializeDocument(domDocument, indent, order, documentTypeName);
 }
 
 void GenQtDomDocument::ensureRootElement()

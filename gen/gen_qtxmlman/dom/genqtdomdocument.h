@@ -72,6 +72,9 @@ private:
     DomWalkPosition* traversalCursor;
     bool caseInsensitive;
     QDomDocument domDocument;
+    // The document type's name as the file wrote it, where the parser kept only
+    // its local part; empty otherwise.
+    QString documentTypeName;
     // Start entities of walks begun again before they were ended: a caller may
     // still hold them, so they live until the next endTraversion or destruction.
     QVector<RurUrOroEntity*> unendedStarts;

@@ -115,6 +115,31 @@ RurUrOroInputRefusal bareTargetNotTakenBeforeData(const QDomDocument& document, 
     return RurUrOroInputRefusal();
 }
 
+// Qt 6's parser keeps only the local part of the document type's name, and
+// `<!DOCTYPE xsl:stylesheet [` would save as `<!DOCTYPE stylesheet [`: the
+// name is read again from the declaration as written.
+QString documentTypeNameAsWritten(const QDomDocument& document, const QByteArray& bytes)
+{
+    const QString kept = document.doctype().name();
+    if (!qtversion::domParserDropsDocumentTypePrefix || kept.isEmpty())
+        return QString();
+    QXmlStreamReader reader(bytes);
+    while (!reader.atEnd() && reader.readNext() != QXmlStreamReader::DTD) {
+    }
+    // The blanks before it, "<!DOCTYPE", blanks, the name, ...
+    const QString declaration = reader.text().toString();
+    const QLatin1String keyword("<!DOCTYPE");
+    int start = int(declaration.indexOf(keyword) + keyword.size());
+    while (start < declaration.size() && declaration.at(start).isSpace())
+        ++start;
+    int end = start;
+    while (end < declaration.size() && !declaration.at(end).isSpace() && declaration.at(end) != u'[' &&
+           declaration.at(end) != u'>')
+        ++end;
+    const QString written = declaration.mid(start, end - start);
+    return written.endsWith(QLatin1Char(':') + kept) ? written : QString();
+}
+
 } // namespace
 
 bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
@@ -151,7 +176,9 @@ bool GenQtDomDocument::load(QIODevice* device, int* errorLine, int* errorColumn)
         const QDomNode first = domDocument.firstChild();
         if (first.isProcessingInstruction() && first.nodeName() == QLatin1String("xml"))
             domDocument.removeChild(first);
+        documentTypeName = documentTypeNameAsWritten(domDocument, bytes);
     } else {
+        documentTypeName.clear();
         if (errorLine)
             *errorLine = line;
         if (errorColumn)

@@ -110,8 +110,10 @@ constexpr unsigned ElementNamespace = Quotes;
 
 class DomWriter {
 public:
-    DomWriter(const QDomDocument& document, int indent, const AttributesInOrder& order)
-        : document(document), indent(indent), order(order), encodable(documentEncoding(document))
+    DomWriter(const QDomDocument& document, int indent, const AttributesInOrder& order,
+              const QString& documentTypeName)
+        : document(document), indent(indent), order(order), documentTypeName(documentTypeName),
+          encodable(documentEncoding(document))
     {
         out.reserve(4096);
     }
@@ -137,6 +139,7 @@ private:
     const QDomDocument& document;
     const int indent;
     const AttributesInOrder& order;
+    const QString documentTypeName;
     EncodableUnits encodable;
     std::vector<QString> declaredPrefixes;
     QString out;
@@ -341,7 +344,7 @@ std::vector<QDomNode> sortedByName(const QDomNamedNodeMap& map)
 
 void DomWriter::writeDocumentType(const QDomDocumentType& type)
 {
-    const QString name = type.name();
+    const QString name = documentTypeName.isEmpty() ? type.name() : documentTypeName;
     if (name.isEmpty())
         return;
     out += QLatin1String("<!DOCTYPE ");
@@ -518,7 +521,8 @@ void DomWriter::writeElementLineEnd()
 
 } // namespace
 
-QString serializeDocument(const QDomDocument& document, int indent, const AttributesInOrder& order)
+QString serializeDocument(const QDomDocument& document, int indent, const AttributesInOrder& order,
+                          const QString& documentTypeName)
 {
-    return DomWriter(document, indent, order).write();
+    return DomWriter(document, indent, order, documentTypeName).write();
 }

@@ -24,5 +24,7 @@ using AttributesInOrder = std::function<void(const QDomElement&, DomAttributeLis
 
 // What `QTextStream stream(&text); document.save(stream, indent);` leaves in
 // `text`, with every element's attributes in `order`, each declaring its
-// namespace before it.
-QString serializeDocument(const QDomDocument& document, int indent, const AttributesInOrder& order);
+// namespace before it. A document type is written under `documentTypeName`
+// when one is given.
+QString serializeDocument(const QDomDocument& document, int indent, const AttributesInOrder& order,
+                          const QString& documentTypeName = QString());
